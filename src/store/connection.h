@@ -1,0 +1,53 @@
+#pragma once
+// The database alias "Account": one named Qt SQL connection, opened by the first
+// statement that needs it.
+//
+// ACCOUNT_DB names the database: a file path or sqlite:PATH opens an SQLite
+// file; a postgresql:// or postgres:// URI opens a PostgreSQL server. Without
+// it, the embedded default is account.db in the user's data folder.
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+
+namespace store {
+
+inline constexpr const char *connectionName = "Account";
+
+enum class Engine { SQLite, PostgreSQL };
+
+struct Target
+{
+    Engine engine = Engine::SQLite;
+    QString file;       // SQLite
+    QString host;       // PostgreSQL: empty parts are left to libpq's defaults
+    int port = -1;
+    QString database;
+    QString user;
+    QString password;
+    QString options;    // extra connection options (QPSQL's connect options)
+
+    // A name for messages: the file, or user@host:port/database. Never the password.
+    QString displayName() const;
+};
+
+// Reads ACCOUNT_DB (or the given text) the way the alias is resolved.
+Target resolveTarget();
+Target parseTarget(const QString &text);
+QString defaultDatabaseFile();
+
+// Asked for a login name and password when the server wants a password that was
+// not given; returns false when the clerk gives up.
+using LoginPrompt = std::function<bool(QString &user, QString &password, const QString &problem)>;
+void setLoginPrompt(LoginPrompt prompt);
+
+// The open connection, opening (or reopening) it on first use. Throws AppError
+// with a Korean message naming the database when it cannot be reached.
+QSqlDatabase account();
+Engine engine();
+// Closes and forgets the connection (tests, and a reconnect after a fault).
+void closeAccount();
+// Opens a connection under another name, to the same target (for concurrent work
+// in one process, such as the benchmark's clerks).
+QSqlDatabase openExtra(const QString &name, const Target &target);
+
+} // namespace store

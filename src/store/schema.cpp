@@ -1,0 +1,119 @@
+#include "store/schema.h"
+
+#include "store/sqlrun.h"
+
+#include <QSqlDriver>
+#include <QStringList>
+
+namespace store {
+
+namespace {
+
+struct Column
+{
+    const char *name;
+    const char *pgType; // the SQLite file takes TEXT, REAL or TEXT date-times
+};
+
+// Key and code columns keep their widths on the server (too long is an error,
+// never a cut); names and descriptions are unbounded text, stored whole.
+const Column voucherColumns[] = {
+    {"Serial", "varchar(100)"},     {"Serial_Jen", "varchar(20)"},   {"Serial_Bun", "varchar(3)"},
+    {"Serial_CrDr", "varchar(3)"},  {"Month_Char", "varchar(2)"},    {"Year_Char", "varchar(4)"},
+    {"Date_Day", "varchar(10)"},    {"Table_Kubun", "varchar(5)"},   {"Kubun_Bon", "varchar(6)"},
+    {"Kubun_Jen", "varchar(2)"},    {"Kubun_Amt", "varchar(2)"},     {"Form_Kubun", "varchar(10)"},
+    {"Giel_Serial", "varchar(30)"}, {"Ac_JenCode", "varchar(20)"},   {"Ac_JenName", "text"},
+    {"Ac_Text", "text"},            {"Item_Code", "varchar(20)"},    {"Item_Name", "text"},
+    {"Kubun_Code", "varchar(20)"},  {"Kubun_Name", "text"},          {"Project_Code", "varchar(20)"},
+    {"Project_Name", "text"},       {"Buser_Code", "varchar(20)"},   {"Buser_Name", "text"},
+    {"Sawon_Code", "varchar(20)"},  {"Sawon_Name", "text"},          {"Cr_Amt", "double precision"},
+    {"Dr_Amt", "double precision"}, {"End_Day", "timestamp"},
+};
+
+QString columnDdl(const Column &c, bool pg)
+{
+    const QString pgType = QString::fromLatin1(c.pgType);
+    QString type = pg ? pgType
+        : pgType == QLatin1String("double precision") ? QStringLiteral("REAL")
+        : QStringLiteral("TEXT");
+    QString ddl = QString::fromLatin1(c.name) + QLatin1Char(' ') + type;
+    if (pgType == QLatin1String("double precision"))
+        ddl += QStringLiteral(" NOT NULL DEFAULT 0");
+    else if (pgType != QLatin1String("timestamp"))
+        ddl += QStringLiteral(" NOT NULL DEFAULT ''");
+    return ddl;
+}
+
+QString table(const QString &name, const QStringList &columns, const QString &key)
+{
+    return QStringLiteral("CREATE TABLE %1 (\n  %2,\n  PRIMARY KEY (%3)\n)")
+        .arg(name, columns.join(QStringLiteral(",\n  ")), key);
+}
+
+QStringList codeTable(const QString &name, const QStringList &columns, bool pg)
+{
+    QStringList ddl;
+    for (const QString &spec : columns) {
+        const QStringList parts = spec.split(QLatin1Char(':'));
+        ddl << parts[0] + (pg ? QStringLiteral(" varchar(%1)").arg(parts[1]) : QStringLiteral(" TEXT"))
+                + QStringLiteral(" NOT NULL DEFAULT ''");
+    }
+    return {table(name, ddl, columns.first().section(QLatin1Char(':'), 0, 0))};
+}
+
+QStringList statements(bool pg)
+{
+    QStringList voucher;
+    for (const Column &c : voucherColumns)
+        voucher << columnDdl(c, pg);
+    voucher << QStringLiteral("PRIMARY KEY (Serial_Jen, Serial_Bun, Serial_CrDr)");
+    QStringList all;
+    all << QStringLiteral("CREATE TABLE Account_Jen_AA (\n  %1\n)").arg(voucher.join(QStringLiteral(",\n  ")));
+    // The listing by date and branch, the loading, counting and printing by
+    // voucher number, the update by line identity and the delete by entry all
+    // compare trimmed texts: each gets an index on exactly that expression.
+    all << QStringLiteral("CREATE INDEX Account_Jen_AA_DayBon ON Account_Jen_AA (rtrim(Date_Day), rtrim(Kubun_Bon))")
+        << QStringLiteral("CREATE INDEX Account_Jen_AA_Jen ON Account_Jen_AA (rtrim(Serial_Jen))")
+        << QStringLiteral("CREATE INDEX Account_Jen_AA_Line ON Account_Jen_AA "
+                          "((rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr)))")
+        << QStringLiteral("CREATE INDEX Account_Jen_AA_Entry ON Account_Jen_AA ((rtrim(Serial_Jen) || rtrim(Serial_Bun)))")
+        << QStringLiteral("CREATE INDEX Account_Jen_AA_Max ON Account_Jen_AA (Date_Day, Serial_Jen)");
+    all << codeTable(QStringLiteral("Kubun_Table"), {"Kubun_Code:5", "Kubun_Name:50", "Kubun_JangSo:50"}, pg)
+        << codeTable(QStringLiteral("test_ac_code"),
+                     {"ac_code:12", "ac_name:90", "bigo:116", "code_kubun:5", "a_kubun:1", "b_kubun:2", "c_kubun:2"}, pg)
+        << codeTable(QStringLiteral("Sale_Table"),
+                     {"Sale_Code:15", "Sale_Name:50", "Sale_Serial01:10", "Sale_Serial02:10", "Sale_Serial03:10"}, pg)
+        << codeTable(QStringLiteral("Bank_Table"), {"Bank_Code:15", "Bank_Name:50", "Bank_Serial:50"}, pg)
+        << codeTable(QStringLiteral("Sawon_Table"),
+                     {"Sawon_Code:15", "Sawon_Name:30", "Sawon_Kubun:10", "Sawon_Jumin01:6", "Sawon_Jumin02:7",
+                      "Sawon_Text:100"}, pg)
+        << codeTable(QStringLiteral("Buser_Table"), {"Buser_Code:15", "Buser_Name:50", "Buser_Text:100"}, pg)
+        << codeTable(QStringLiteral("Project_Table"), {"Project_Code:15", "Project_Name:50", "Project_Text:100"}, pg)
+        << codeTable(QStringLiteral("Item_Table"), {"Item_Code:15", "Item_Name:50", "Item_Text:100"}, pg)
+        << codeTable(QStringLiteral("Jen_Print"), {"Tot:2"}, pg);
+    for (int i = 1; i <= 10; ++i)
+        all << QStringLiteral("INSERT INTO Jen_Print (Tot) VALUES ('%1')").arg(i, 2, 10, QLatin1Char('0'));
+    return all;
+}
+
+} // namespace
+
+bool hasSchema(QSqlDatabase db)
+{
+    const QStringList tables = db.tables();
+    for (const QString &t : tables)
+        if (t.compare(QLatin1String("Account_Jen_AA"), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+void createSchema(QSqlDatabase db)
+{
+    const bool pg = db.driverName() == QLatin1String("QPSQL");
+    Transaction transaction(db);
+    for (const QString &sql : statements(pg))
+        exec(db, sql);
+    transaction.commit();
+}
+
+} // namespace store

@@ -1,0 +1,14 @@
+#pragma once
+// The tables the program reads and writes, created by the database tool (the
+// program itself creates no table).
+#include <QSqlDatabase>
+
+namespace store {
+
+// True when the voucher table exists in the database.
+bool hasSchema(QSqlDatabase db);
+// Creates every table and index in one transaction and fills Jen_Print with
+// "01" to "10". Throws AppError when the database refuses.
+void createSchema(QSqlDatabase db);
+
+} // namespace store

@@ -1,0 +1,69 @@
+#include "store/sqlrun.h"
+
+#include "entry/error.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+
+namespace store {
+
+QString describe(const QSqlError &error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    return QStringLiteral("데이타베이스 오류: %1").arg(text);
+}
+
+QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(lines.join(QLatin1Char('\n'))))
+        throw AppError(describe(query.lastError()));
+    for (const auto &[name, value] : params)
+        query.bindValue(name, value);
+    if (!query.exec())
+        throw AppError(describe(query.lastError()));
+    return query;
+}
+
+void exec(QSqlDatabase db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        throw AppError(describe(query.lastError()));
+}
+
+Transaction::Transaction(QSqlDatabase db) : m_db(db)
+{
+    if (db.driverName() == QLatin1String("QSQLITE"))
+        exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    else if (!db.transaction())
+        throw AppError(describe(db.lastError()));
+    m_open = true;
+}
+
+Transaction::~Transaction()
+{
+    if (!m_open)
+        return;
+    if (m_db.driverName() == QLatin1String("QSQLITE"))
+        QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+    else
+        m_db.rollback();
+}
+
+void Transaction::commit()
+{
+    if (m_db.driverName() == QLatin1String("QSQLITE")) {
+        QSqlQuery query(m_db);
+        if (!query.exec(QStringLiteral("COMMIT")))
+            throw AppError(describe(query.lastError()));
+    } else if (!m_db.commit()) {
+        throw AppError(describe(m_db.lastError()));
+    }
+    m_open = false;
+}
+
+} // namespace store

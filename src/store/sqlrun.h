@@ -1,0 +1,42 @@
+#pragma once
+// How the store runs a statement: lines of text joined by line breaks, named
+// parameters bound by name (a name used several times takes one value), and any
+// refusal of the database turned into an AppError that names the problem.
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
+#include <utility>
+#include <vector>
+
+namespace store {
+
+using Params = std::vector<std::pair<QString, QVariant>>;
+
+// Prepares, binds and executes; the returned query is positioned before the
+// first row. Throws AppError on any failure.
+QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params = {});
+// A statement without parameters (DDL, pragmas).
+void exec(QSqlDatabase db, const QString &sql);
+
+// One transaction, rolled back unless committed. On SQLite it begins with
+// BEGIN IMMEDIATE, so that a transaction that reads and then writes takes the
+// write lock first and concurrent writers wait instead of failing.
+class Transaction
+{
+public:
+    explicit Transaction(QSqlDatabase db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void commit();
+
+private:
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
+
+// The text of a database error for the clerk.
+QString describe(const QSqlError &error);
+
+} // namespace store
