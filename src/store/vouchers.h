@@ -1,0 +1,99 @@
+#pragma once
+// Every statement on the voucher table: the listing shown in the grid, the
+// loading of one voucher, the numbering, and the save, update and delete of
+// entries. Values in, values out: the store knows nothing of widgets.
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace store {
+
+// One row of the voucher listing: one entry (the debit and credit line folded).
+struct ListRow
+{
+    QString serial_jen, serial_bun, Date_day, total;
+    QString ac_text1, ac_text2, serial_ttt;
+    QString ac_jencode1, ac_JenName1;
+    double Cr_Amt1 = 0;
+    QString ac_jencode2, ac_JenName2;
+    double Dr_Amt2 = 0;
+};
+
+// One stored line of Account_Jen_AA, texts as the database returns them.
+struct StoredLine
+{
+    QString Serial, Serial_Jen, Serial_Bun, Serial_CrDr, Month_Char, Year_Char, Date_Day;
+    QString Table_Kubun, Kubun_Bon, Kubun_Jen, Kubun_Amt, Form_Kubun, Giel_Serial;
+    QString Ac_JenCode, Ac_JenName, Ac_Text, Item_Code, Item_Name, Kubun_Code, Kubun_Name;
+    QString Project_Code, Project_Name, Buser_Code, Buser_Name, Sawon_Code, Sawon_Name;
+    double Cr_Amt = 0, Dr_Amt = 0;
+    QDateTime End_Day;
+};
+
+// What one line of an entry carries from the panels: hidden codes and texts.
+struct LineFields
+{
+    QString acCode, acName, acText;
+    QString itemCode, itemName, kubunCode, kubunName;
+    QString projectCode, projectName, buserCode, buserName, sawonCode, sawonName;
+    double crAmt = 0, drAmt = 0;
+};
+
+struct EntryLines
+{
+    QString serialBun; // the panel's entry number as typed, "01" to "04"
+    LineFields debit;  // side "01"
+    LineFields credit; // side "02"
+};
+
+struct NewVoucher
+{
+    QString dateText;       // edDate as typed
+    int branchPosition = 0; // cbKubun's index; the branch code is it as "00000"
+    std::vector<EntryLines> entries; // only the entries to write, in entry order
+};
+
+struct SavedVoucher
+{
+    QString serialJen; // the number drawn
+    QString lastKey;   // the number followed by the entry number of the last entry written
+};
+
+// The branch list at start-up: rtrim(Kubun_Name) || '/' || rtrim(Kubun_JangSo), by code.
+QStringList branchList();
+
+// The branch code of a position in the branch list ("00000", "-00001" for none).
+QString branchCode(int position);
+
+// The listing of a date and branch (one row per entry).
+std::vector<ListRow> listVouchers(const QString &dateText, const QString &branchCode);
+// The listing restricted to one voucher after one of its entries was deleted.
+std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &branchCode,
+                                        const QString &relocateKey);
+
+// The stored lines of a voucher in entry and side order (tbDayBon, tbSerial_jen).
+std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &serialJen);
+// The entry numbers a voucher has (tbSerial_jen, tbSerial_day).
+QStringList entryNumbers(const QString &serialJen, const QString &dateDay);
+
+// The next voucher number of a date: the greatest stored number plus one.
+QString Serial_Jen_MaxValue(const QString &dateText);
+// A line key: AA*<branch>*3*<voucher>*<entry>*<form and side>.
+QString Serial_MaxValue(int branchPosition, const QString &serialJen, const QString &serialBun,
+                        const QString &formSide);
+
+// Draws the number and writes every line of the voucher in one transaction: all
+// or nothing. Two clerks saving at once never get the same number.
+SavedVoucher saveNewVoucher(const NewVoucher &voucher);
+
+// Rewrites both lines of one entry in one transaction. Returns false, writing
+// nothing, when the entry is no longer stored.
+bool updateEntry(const QString &dateText, const QString &serialJen, const EntryLines &entry);
+
+// Deletes both lines of an entry (tbSerial: voucher number and entry number).
+void deleteEntry(const QString &serialJenBun);
+// The number of stored lines of a voucher.
+int countVoucherLines(const QString &serialJen);
+
+} // namespace store
