@@ -1,0 +1,29 @@
+// Amount entry: the clerk types the debit amount of an entry; leaving it shows
+// it formatted and mirrors it into the credit line, so every entry balances.
+#include "entry/entrywindow.h"
+
+#include "entry/amount.h"
+#include "entry/text.h"
+
+#include <QLineEdit>
+
+void EntryWindow::amountExit(int number)
+{
+    QLineEdit *debit = field(QStringLiteral("edCR_Cr_Amt"), number);
+    const double value = Str_ToFloat(Str_LTrim(debit->text()));
+    debit->setText(Str_StrToDouble(plainAmountText(value), formatThousands(value)));
+    field(QStringLiteral("edCR_Dr_Amt"), number)->setText(amountDisplayForm(0));
+    field(QStringLiteral("edDR_Cr_Amt"), number)->setText(amountDisplayForm(0));
+    // The credit amount is the debit amount as shown: rounded to a whole number.
+    const double shown = Str_ToFloat(Str_LTrim(debit->text()));
+    field(QStringLiteral("edDR_Dr_Amt"), number)->setText(amountDisplayForm(shown));
+}
+
+void EntryWindow::amountClick(int number)
+{
+    QLineEdit *debit = field(QStringLiteral("edCR_Cr_Amt"), number);
+    if (m_mode != QLatin1String("2") || !debit->hasFocus())
+        return;
+    debit->setText(formatDigits(Str_ToFloat(Str_DelSpace(debit->text()))));
+    debit->selectAll();
+}

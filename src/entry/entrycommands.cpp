@@ -1,0 +1,224 @@
+// The Save and Delete commands of the entry window: the checks of the panels,
+// then a new voucher, the correction of one entry, or its deletion.
+#include "entry/entrywindow.h"
+
+#include "app/messages.h"
+#include "entry/fields.h"
+#include "entry/text.h"
+#include "store/vouchers.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString noDataMessage = QStringLiteral("현재 데이타가 없읍니다....");
+
+// The hourglass of the Save command, set back to normal wherever it stops.
+class SaveCursor
+{
+public:
+    SaveCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~SaveCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+struct CodeCheck
+{
+    const char *kind;
+    const char *message;
+};
+
+// The name fields of the debit line that need a code when they hold a name.
+const CodeCheck codeChecks[] = {
+    {"Kubun_Name", "라인에 거래처및은행명의 코드를 등록 하세요...."},
+    {"Sawon_Name", "라인에 사원이름의 코드를 등록 하세요...."},
+    {"Buser_Name", "라인에 부서이름의 코드를 등록 하세요...."},
+    {"Project_Name", "라인에 프로젝트이름의 코드를 등록 하세요...."},
+    {"Item_Name", "라인에 아이템 명의 코드를 등록 하세요...."},
+};
+
+} // namespace
+
+// One line's fields as the store takes them: hidden codes and texts as typed,
+// amounts read without their leading blanks.
+static store::LineFields readLine(const EntryWindow &w, const QString &side, int n)
+{
+    auto text = [&](const char *kind) { return w.field(side + QLatin1String(kind), n)->text(); };
+    auto code = [&](const char *kind) { return hiddenCode(w.field(side + QLatin1String(kind), n)); };
+    store::LineFields line;
+    line.acCode = code("Ac_JenName");
+    line.acName = text("Ac_JenName");
+    line.acText = text("Ac_Text");
+    line.itemCode = code("Item_Name");
+    line.itemName = text("Item_Name");
+    line.kubunCode = code("Kubun_Name");
+    line.kubunName = text("Kubun_Name");
+    line.projectCode = code("Project_Name");
+    line.projectName = text("Project_Name");
+    line.buserCode = code("Buser_Name");
+    line.buserName = text("Buser_Name");
+    line.sawonCode = code("Sawon_Name");
+    line.sawonName = text("Sawon_Name");
+    line.crAmt = Str_ToFloat(Str_LTrim(text("Cr_Amt")));
+    line.drAmt = Str_ToFloat(Str_LTrim(text("Dr_Amt")));
+    return line;
+}
+
+static store::EntryLines readEntry(const EntryWindow &w, int n)
+{
+    return {w.field(QStringLiteral("edSerial_Bun"), n)->text(), readLine(w, QStringLiteral("edCR_"), n),
+            readLine(w, QStringLiteral("edDR_"), n)};
+}
+
+void EntryWindow::SaveBtnClick()
+{
+    SaveCursor cursor;
+    if (m_list->isEmpty() && m_mode != QLatin1String("3")) {
+        showWarning(noDataMessage, this);
+        Panel7->setFocus();
+        return;
+    }
+    for (int n = 1; n <= 4; ++n) {
+        if (field(QStringLiteral("edCR_Cr_Amt"), n)->text().isEmpty())
+            for (const char *name : {"edCR_Cr_Amt", "edCR_Dr_Amt", "edDR_Cr_Amt", "edDR_Dr_Amt"})
+                field(QLatin1String(name), n)->setText(QStringLiteral("0"));
+    }
+    for (const char *side : {"edCR_", "edDR_"}) {
+        for (int n = 1; n <= 4; ++n) {
+            QLineEdit *account = field(QLatin1String(side) + QLatin1String("Ac_JenName"), n);
+            const bool zero = Str_LTrim(field(QStringLiteral("edCR_Cr_Amt"), n)->text()) == QLatin1String("0");
+            if (zero || (!account->text().isEmpty() && !hiddenCode(account).isEmpty()))
+                continue;
+            showWarning(QString::number(n) + QStringLiteral("라인에 계정과목을 등록 하세요...."), this);
+            account->setFocus();
+            return;
+        }
+    }
+    for (const CodeCheck &check : codeChecks) {
+        for (int n = 1; n <= 4; ++n) {
+            QLineEdit *name = field(QStringLiteral("edCR_") + QLatin1String(check.kind), n);
+            if (name->text().isEmpty() || !hiddenCode(name).isEmpty())
+                continue;
+            showWarning(QString::number(n) + QString::fromUtf8(check.message), this);
+            name->setFocus();
+            return;
+        }
+    }
+    if (m_mode == QLatin1String("1")) {
+        showWarning(QStringLiteral("처음 등록 부분을 하세요...."), this);
+        field(QStringLiteral("edCR_Ac_JenName_01"))->setFocus();
+    } else if (m_mode == QLatin1String("3")) {
+        pSaveQuery();
+    } else if (m_mode == QLatin1String("2")) {
+        pUpdateQuery();
+    }
+}
+
+// A new voucher: the number is drawn and every line written in one transaction,
+// so a failure leaves nothing stored and the panels as they were.
+void EntryWindow::pSaveQuery()
+{
+    SaveBtn->setFocus();
+    m_newVoucherKey.clear();
+    store::NewVoucher voucher;
+    voucher.dateText = edDate->text();
+    voucher.branchPosition = branchPosition();
+    for (int n = 1; n <= 4; ++n) {
+        if (Str_ToFloat(Str_DelSpace(field(QStringLiteral("edCR_Cr_Amt"), n)->text())) == 0)
+            continue;
+        voucher.entries.push_back(readEntry(*this, n));
+    }
+    const store::SavedVoucher saved = store::saveNewVoucher(voucher);
+    edSerial->setText(saved.serialJen);
+    m_newVoucherKey = saved.lastKey;
+
+    m_mode = QStringLiteral("1");
+    pEnabledBtn();
+    pClear();
+    Panel7->setFocus();
+    InsertBtn->setFocus();
+    pQuery();
+    setCurrentListRow(m_list->locate(m_newVoucherKey));
+}
+
+// The correction of the chosen entry: both its lines in one transaction.
+void EntryWindow::pUpdateQuery()
+{
+    SaveBtn->setFocus();
+    if (edSerial->text().isEmpty()) {
+        showWarning(QStringLiteral("그리드에서 수정할 레코드를 선택 하세요....."), this);
+        return;
+    }
+    const store::ListRow &current = m_list->row(currentListRow());
+    m_relocateKey = Str_DelSpace(edSerial->text()) + Str_DelSpace(current.serial_bun);
+    const int n = Str_ToInt(current.serial_bun);
+    if (n < 1 || n > 4)
+        return;
+    const store::EntryLines entry = readEntry(*this, n);
+    panel(n)->setHighlighted(false);
+    panel(n)->setEnabled(false);
+    if (!store::updateEntry(edDate->text(), edSerial->text(), entry)) {
+        panel(n)->setEnabled(true);
+        edSerial->clear();
+        showWarning(QStringLiteral("이 전표는 다른 사용자가 이미 삭제하여 수정할 수 없습니다.\n"
+                                   "목록을 다시 읽었습니다. 입력한 내용은 화면에 남아 있습니다."),
+                    this);
+        pQuery();
+        return;
+    }
+    edSerial->clear();
+    pDBGridDisplay();
+    pQuery();
+    setCurrentListRow(m_list->locate(m_relocateKey));
+}
+
+void EntryWindow::DeleteBtnClick()
+{
+    if (m_list->isEmpty()) {
+        showWarning(noDataMessage, this);
+        Panel7->setFocus();
+        return;
+    }
+    m_relocateKey = Str_DelSpace(edSerial->text());
+    const int n = Str_ToInt(Str_DelSpace(m_list->row(currentListRow()).serial_bun));
+    if (n >= 1 && n <= 4) {
+        if (edSerial->text().isEmpty()) {
+            showWarning(QStringLiteral("그리드의 레코드를 선택하세요...."), this);
+            return;
+        }
+        store::deleteEntry(Str_DelSpace(edSerial->text())
+                           + Str_DelSpace(field(QStringLiteral("edSerial_Bun"), n)->text()));
+        edSerial->clear();
+        panel(n)->hide();
+    }
+    if (store::countVoucherLines(m_relocateKey) != 0) {
+        pDeleteCount_Query();
+        return;
+    }
+    for (EntryPanel *p : m_panels) {
+        p->show();
+        p->setEnabled(true);
+    }
+    m_mode = QStringLiteral("1");
+    pEnabledBtn();
+    for (EntryPanel *p : m_panels)
+        p->setHighlighted(false);
+    pQuery();
+    pClear();
+}
+
+void EntryWindow::PrintBtnClick()
+{
+    if (m_list->isEmpty()) {
+        showWarning(noDataMessage, this);
+        Panel7->setFocus();
+        return;
+    }
+    if (edSerial->text().isEmpty()) {
+        showWarning(QStringLiteral("그리드의 레코드를 선택하세요...."), this);
+        return;
+    }
+    if (m_print && m_print())
+        edSerial->clear();
+}

@@ -1,0 +1,120 @@
+// The entry window's keys: the character filters of the date and amount fields,
+// Enter moving on like Tab, and the grid's key handlers.
+#include "entry/entrywindow.h"
+
+#include "app/messages.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTableView>
+
+namespace {
+
+const QString refusedKeyMessage = QStringLiteral("잘못 입력하셨습니다");
+
+// Keys that type no character (arrows, Tab, Delete, function keys) never reach
+// a character filter.
+bool typesCharacter(const QKeyEvent *event)
+{
+    if (event->text().isEmpty())
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool isEnter(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return keyPress(watched, static_cast<QKeyEvent *>(event));
+    case QEvent::KeyRelease:
+        if (watched == DBGrid1)
+            guarded([this] { DBGrid1KeyUp(); }, this);
+        return false;
+    case QEvent::FocusIn:
+        if (watched == cbKubun)
+            cbKubunEnter();
+        return false;
+    case QEvent::MouseButtonRelease: {
+        const QString name = watched->objectName();
+        if (name.startsWith(QLatin1String("edCR_Cr_Amt_")))
+            guarded([this, name] { amountClick(name.right(1).toInt()); }, this);
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+bool EntryWindow::keyPress(QObject *watched, QKeyEvent *event)
+{
+    if (watched == DBGrid1) {
+        // Written before the grid moves; the release writes the row moved to.
+        guarded([this] { DBGrid1KeyDown(); }, this);
+        return false;
+    }
+    if (!typesCharacter(event))
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    const QString name = watched->objectName();
+    if (watched == edDate)
+        return !acceptKey(widget, event->text(), dateKeys);
+    if (name.contains(QLatin1String("_Amt_")))
+        return !acceptKey(widget, event->text(), amountKeys);
+    if (isEnter(event)) {
+        // The branch combo and the panels' text fields: Enter moves on like Tab.
+        focusNext();
+        return true;
+    }
+    return false;
+}
+
+// The date and amount filters: a refused character is announced and dropped;
+// Enter moves on and is dropped too. Returns true when the key goes on.
+bool EntryWindow::acceptKey(QWidget *, const QString &text, const QString &allowed)
+{
+    for (QChar c : text) {
+        if (!allowed.contains(c)) {
+            showPlain(refusedKeyMessage, this);
+            return false;
+        }
+    }
+    if (text == QLatin1String("\r")) {
+        focusNext();
+        return false;
+    }
+    return true;
+}
+
+// Text that arrives without a key (a paste, an input method, a drop) passes the
+// same filter: refused characters are announced and taken out again.
+void EntryWindow::guardPastedText(QLineEdit *edit, const QString &allowed)
+{
+    connect(edit, &QLineEdit::textEdited, this, [this, edit, allowed](const QString &text) {
+        QString kept;
+        for (QChar c : text)
+            if (allowed.contains(c) && c.isPrint())
+                kept.append(c);
+        if (kept == text)
+            return;
+        const int cursor = edit->cursorPosition() - int(text.size() - kept.size());
+        edit->setText(kept);
+        edit->setCursorPosition(qMax(0, cursor));
+        showPlain(refusedKeyMessage, this);
+    });
+}

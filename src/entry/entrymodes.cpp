@@ -1,0 +1,216 @@
+// The entry window's modes, its clearing, and the handlers of the header fields
+// and the buttons that move it between modes.
+#include "entry/entrywindow.h"
+
+#include "app/messages.h"
+#include "entry/fields.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTimer>
+
+namespace {
+
+// The name fields that carry a hidden code, in the order the window clears them.
+const char *const lineFieldsInClearOrder[] = {
+    "Ac_JenName", "Kubun_Name", "Sawon_Name", "Buser_Name", "Project_Name", "Ac_Text", "Item_Name", "Cr_Amt", "Dr_Amt",
+};
+
+// The date as the short date form reads it: year, month and day joined by hyphens.
+bool convertsToDate(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,4})-(\\d{1,2})-(\\d{1,2})$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return false;
+    int year = m.captured(1).toInt();
+    if (m.captured(1).size() <= 2)
+        year += year < 50 ? 2000 : 1900;
+    return QDate(year, m.captured(2).toInt(), m.captured(3).toInt()).isValid();
+}
+
+} // namespace
+
+void EntryWindow::pEnabledBtn()
+{
+    const bool ready = m_mode == QLatin1String("1");
+    const bool loaded = m_mode == QLatin1String("2");
+    const bool fresh = m_mode == QLatin1String("3");
+    InsertBtn->setEnabled(ready);
+    CancelBtn->setEnabled(loaded || fresh);
+    SaveBtn->setEnabled(loaded || fresh);
+    DeleteBtn->setEnabled(loaded);
+    PrintBtn->setEnabled(loaded);
+    CloseBtn->setEnabled(true);
+}
+
+void EntryWindow::pClear()
+{
+    edSerial->clear();
+    for (int n = 1; n <= 4; ++n) {
+        for (const char *side : {"edCR_", "edDR_"}) {
+            for (const char *kind : lineFieldsInClearOrder) {
+                QLineEdit *edit = field(QLatin1String(side) + QLatin1String(kind), n);
+                edit->clear();
+                setHiddenCode(edit, QString());
+            }
+        }
+    }
+}
+
+void EntryWindow::resetPanels()
+{
+    for (EntryPanel *p : m_panels) {
+        p->show();
+        p->setEnabled(true);
+        p->setHighlighted(false);
+    }
+}
+
+void EntryWindow::InsertBtnClick()
+{
+    field(QStringLiteral("edCR_Ac_JenName_01"))->setFocus();
+}
+
+void EntryWindow::CancelBtnClick()
+{
+    pClear();
+    resetPanels();
+    m_mode = QStringLiteral("1");
+    pEnabledBtn();
+}
+
+void EntryWindow::cbKubunChange()
+{
+    for (EntryPanel *p : m_panels) {
+        p->show();
+        p->setEnabled(true);
+    }
+    pQuery();
+    m_mode = QStringLiteral("1");
+    pEnabledBtn();
+    for (EntryPanel *p : m_panels)
+        p->setHighlighted(false);
+    pClear();
+}
+
+void EntryWindow::cbKubunEnter()
+{
+    // Opened after the focus event, so that a click that focused the combo does
+    // not close the list again at once.
+    QTimer::singleShot(0, cbKubun, [combo = cbKubun] {
+        if (combo->hasFocus() && !combo->view()->isVisible())
+            combo->showPopup();
+    });
+}
+
+void EntryWindow::cbKubunExit()
+{
+    cbKubun->hidePopup();
+    if (m_focusTarget == DBGrid1) {
+        m_mode = QStringLiteral("3");
+        return;
+    }
+    cbKubunChange();
+}
+
+void EntryWindow::edDateExit()
+{
+    if (m_focusTarget == DBGrid1) {
+        m_mode = QStringLiteral("3");
+        return;
+    }
+    const QString text = edDate->text();
+    const QString warning = text + QStringLiteral(" : 유효하지 않은 날짜 형식입니다.");
+    if (!convertsToDate(text)) {
+        showWarning(warning, this);
+        edDate->setFocus();
+    }
+    if (text.size() != 10) {
+        showWarning(warning, this);
+        edDate->setFocus();
+    }
+    pQuery();
+    m_mode = QStringLiteral("1");
+    pEnabledBtn();
+    resetPanels();
+    pClear();
+}
+
+void EntryWindow::connectHandlers()
+{
+    auto on = [this](QPushButton *button, void (EntryWindow::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }, this); });
+    };
+    on(InsertBtn, &EntryWindow::InsertBtnClick);
+    on(CancelBtn, &EntryWindow::CancelBtnClick);
+    on(SaveBtn, &EntryWindow::SaveBtnClick);
+    on(DeleteBtn, &EntryWindow::DeleteBtnClick);
+    on(PrintBtn, &EntryWindow::PrintBtnClick);
+    on(CloseBtn, &EntryWindow::CloseBtnClick);
+
+    // A change of branch by the clerk: a pick from the list that changes it, or typing.
+    connect(cbKubun, &QComboBox::activated, this, [this](int index) {
+        const bool changed = index != m_lastBranchIndex || m_branchTyped;
+        m_lastBranchIndex = index;
+        m_branchTyped = false;
+        if (changed)
+            guarded([this] { cbKubunChange(); }, this);
+    });
+    connect(cbKubun->lineEdit(), &QLineEdit::textEdited, this, [this] {
+        m_branchTyped = true;
+        guarded([this] { cbKubunChange(); }, this);
+    });
+    connect(DBGrid1, &QAbstractItemView::clicked, this, [this] { guarded([this] { DBGrid1CellClick(); }, this); });
+    connect(qApp, &QApplication::focusChanged, this, &EntryWindow::onFocusChanged);
+
+    watch(edDate);
+    watch(cbKubun);
+    watch(DBGrid1);
+    for (EntryPanel *p : m_panels)
+        for (QLineEdit *edit : p->fieldsInTabOrder())
+            watch(edit);
+    guardPastedText(edDate, dateKeys);
+    for (int n = 1; n <= 4; ++n)
+        guardPastedText(field(QStringLiteral("edCR_Cr_Amt"), n), amountKeys);
+}
+
+void EntryWindow::watch(QWidget *widget)
+{
+    widget->installEventFilter(this);
+}
+
+void EntryWindow::onFocusChanged(QWidget *old, QWidget *now)
+{
+    if (now && now->window() == this)
+        m_focusTarget = now;
+    // Focus moves made while a field is being left (a message box, a dialog, a
+    // move to another field) are not a field being left themselves; nor is the
+    // window losing or regaining the activation.
+    if (m_inExit || !old || !now || old->window() != this || now->window() != this)
+        return;
+    m_inExit = true;
+    guarded([this, old] { fieldExit(old); }, this);
+    m_inExit = false;
+}
+
+void EntryWindow::fieldExit(QWidget *leaving)
+{
+    if (leaving == edDate)
+        return edDateExit();
+    if (leaving == cbKubun)
+        return cbKubunExit();
+    auto *edit = qobject_cast<QLineEdit *>(leaving);
+    if (!edit || !edit->parentWidget() || !qobject_cast<EntryPanel *>(edit->parentWidget()))
+        return;
+    const QString name = edit->objectName();
+    if (name.startsWith(QLatin1String("edCR_Cr_Amt_")))
+        return amountExit(name.right(1).toInt());
+    if (m_fieldExit)
+        m_fieldExit(edit);
+}

@@ -1,0 +1,139 @@
+#pragma once
+// The voucher entry window: the header (base date, branch, voucher number), the
+// button bar, the four entry panels and the voucher grid. The window's controls
+// are the voucher being entered: every handler reads and writes their texts.
+#include "entry/entrypanel.h"
+#include "entry/voucherlistmodel.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QComboBox;
+class QFrame;
+class QPushButton;
+class QTableView;
+
+class EntryWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit EntryWindow(QWidget *parent = nullptr);
+    ~EntryWindow() override;
+
+    // The creation steps: hand-over is done by the caller; this centres the
+    // window, fills the branch list, sets today's date, clears and lists. A
+    // failing step is shown and the remaining steps are skipped.
+    void FormCreate();
+
+    // Controls by their names.
+    QLineEdit *edDate = nullptr;
+    QComboBox *cbKubun = nullptr;
+    QLineEdit *edSerial = nullptr;
+    QFrame *Panel7 = nullptr;
+    QPushButton *InsertBtn = nullptr, *CancelBtn = nullptr, *SaveBtn = nullptr;
+    QPushButton *DeleteBtn = nullptr, *PrintBtn = nullptr, *CloseBtn = nullptr;
+    QTableView *DBGrid1 = nullptr;
+    EntryPanel *panel(int number) const { return m_panels.at(size_t(number - 1)); }
+    // A panel field by its full name, e.g. "edCR_Ac_JenName_02".
+    QLineEdit *field(const QString &name) const;
+    QLineEdit *field(const QString &baseName, int number) const;
+
+    // The entry mode: "1" ready, "2" a listed voucher loaded, "3" a new voucher.
+    QString mode() const { return m_mode; }
+    void setMode(const QString &mode) { m_mode = mode; }
+    // The grid's re-locate key and the new voucher's key.
+    QString relocateKey() const { return m_relocateKey; }
+    void setRelocateKey(const QString &key) { m_relocateKey = key; }
+    QString newVoucherKey() const { return m_newVoucherKey; }
+    void setNewVoucherKey(const QString &key) { m_newVoucherKey = key; }
+
+    // The branch: its position in the list (-1 for none) and its code ("00000").
+    int branchPosition() const;
+    QString branchCode() const;
+
+    // The listing shown in the grid and its current row (-1 when empty).
+    const VoucherListModel &list() const { return *m_list; }
+    int currentListRow() const;
+    void setCurrentListRow(int row);
+
+    // While a field is being left: the control that is receiving the focus.
+    QWidget *focusTarget() const { return m_focusTarget; }
+    // Moves the focus on in tab order, skipping what cannot take it (Enter).
+    void focusNext();
+
+    // Shared procedures.
+    void pEnabledBtn();
+    void pClear();
+    void pQuery();
+    void pDBGridDisplay();
+    void pPanel_DisplayQuery();
+    void pDeleteCount_Query();
+    void resetPanels();
+
+    // Handlers.
+    void InsertBtnClick();
+    void CancelBtnClick();
+    void cbKubunChange();
+    void cbKubunEnter();
+    void cbKubunExit();
+    void edDateExit();
+    void DBGrid1CellClick();
+    void DBGrid1KeyDown();
+    void DBGrid1KeyUp();
+    void SaveBtnClick();
+    void DeleteBtnClick();
+    void PrintBtnClick();
+    void CloseBtnClick();
+
+    // What happens when a line's name field is left (installed by the lookup
+    // side, which owns the search dialogs); returns true when it handled it.
+    using FieldExit = std::function<bool(QLineEdit *field)>;
+    void setFieldExitHandler(FieldExit handler) { m_fieldExit = std::move(handler); }
+    // The preview of the chosen voucher (installed by the print side); returns
+    // true when a sheet was shown.
+    using PrintPreview = std::function<bool()>;
+    void setPrintPreview(PrintPreview preview) { m_print = std::move(preview); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildHeader();
+    void buildButtonBar();
+    void buildPanelArea();
+    void setTabOrder();
+    void connectHandlers();
+    void watch(QWidget *widget);
+
+    void onFocusChanged(QWidget *old, QWidget *now);
+    void fieldExit(QWidget *field);
+    bool keyPress(QObject *watched, class QKeyEvent *event);
+    bool acceptKey(QWidget *field, const QString &text, const QString &allowed);
+    void guardPastedText(QLineEdit *edit, const QString &allowed);
+
+    void amountExit(int number);
+    void amountClick(int number);
+    void showGridVoucher();
+
+    void pSaveQuery();
+    void pUpdateQuery();
+
+    std::array<EntryPanel *, 4> m_panels{};
+    VoucherListModel *m_list = nullptr;
+    QString m_mode;
+    QString m_relocateKey;
+    QString m_newVoucherKey;
+    QWidget *m_focusTarget = nullptr;
+    bool m_inExit = false;
+    int m_lastBranchIndex = -1;
+    bool m_branchTyped = false;
+    FieldExit m_fieldExit;
+    PrintPreview m_print;
+};
+
+// Characters the date field and the amount fields accept.
+inline const QString dateKeys = QStringLiteral("\b\r\x19-0123456789");
+inline const QString amountKeys = QStringLiteral("\b\r\x19-.0123456789");

@@ -1,0 +1,91 @@
+#include "entry/voucherlistmodel.h"
+
+#include "entry/amount.h"
+
+namespace {
+
+struct ColumnSpec
+{
+    const char *title;
+    int width; // -1: the grid's default
+    bool amount;
+};
+
+const ColumnSpec columns[] = {
+    {"", 0, false},
+    {"기준일자", -1, false},
+    {"본지점구분", 60, false},
+    {"차  변     적  요  기  재  사  항", 170, false},
+    {"차변  계정과목  이름", 125, false},
+    {"차  변   금  액", 115, true},
+    {"대  변     적  요  기  재  사  항", 170, false},
+    {"대변  계정과목  이름", 125, false},
+    {"대  변   금  액", 115, true},
+};
+constexpr int columnTotal = int(std::size(columns));
+
+} // namespace
+
+void VoucherListModel::setRows(std::vector<store::ListRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+int VoucherListModel::locate(const QString &key) const
+{
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        if (m_rows[i].serial_ttt.compare(key, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+int VoucherListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int VoucherListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : columnTotal;
+}
+
+QVariant VoucherListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const store::ListRow &r = m_rows[size_t(index.row())];
+    if (role == Qt::TextAlignmentRole)
+        return columns[index.column()].amount ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                              : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    switch (index.column()) {
+    case 1: return r.Date_day;
+    case 2: return r.total;
+    case 3: return r.ac_text1;
+    case 4: return r.ac_JenName1;
+    case 5: return formatThousands(r.Cr_Amt1);
+    case 6: return r.ac_text2;
+    case 7: return r.ac_JenName2;
+    case 8: return formatThousands(r.Dr_Amt2);
+    default: return {};
+    }
+}
+
+QVariant VoucherListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical)
+        return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
+    if (role == Qt::DisplayRole && section >= 0 && section < columnTotal)
+        return QString::fromUtf8(columns[section].title);
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    return {};
+}
+
+int VoucherListModel::columnWidth(int column)
+{
+    return columns[column].width;
+}
