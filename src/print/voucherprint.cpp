@@ -1,0 +1,177 @@
+#include "print/voucherprint.h"
+
+#include "app/messages.h"
+#include "entry/error.h"
+#include "entry/text.h"
+#include "print/fmqrmarvet3.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QToolBar>
+
+namespace print {
+
+namespace {
+
+std::function<void(const SheetData &)> previewHook;
+
+struct TextColumn
+{
+    const char *name;
+    QString store::PrintRow::*member;
+};
+
+const TextColumn textColumns[] = {
+    {"Tot", &store::PrintRow::Tot},
+    {"Serial_Bun", &store::PrintRow::Serial_Bun},
+    {"Kubun_Bon", &store::PrintRow::Kubun_Bon},
+    {"Ac_JenCode", &store::PrintRow::Ac_JenCode},
+    {"Ac_JenName", &store::PrintRow::Ac_JenName},
+    {"Serial_Jen", &store::PrintRow::Serial_Jen},
+    {"Serial_CrDr", &store::PrintRow::Serial_CrDr},
+    {"Ac_Text", &store::PrintRow::Ac_Text},
+    {"Sawon_NameCode", &store::PrintRow::Sawon_NameCode},
+    {"Buser_NameCode", &store::PrintRow::Buser_NameCode},
+    {"Kubun_NameCode", &store::PrintRow::Kubun_NameCode},
+    {"Project_NameCode", &store::PrintRow::Project_NameCode},
+    {"Item_NameCode", &store::PrintRow::Item_NameCode},
+};
+
+QVariant columnValue(const store::PrintRow &row, const QString &column)
+{
+    if (column == QLatin1String("Cr_Amt"))
+        return row.Cr_Amt;
+    if (column == QLatin1String("Dr_Amt"))
+        return row.Dr_Amt;
+    for (const TextColumn &c : textColumns)
+        if (column == QLatin1String(c.name))
+            return row.*c.member;
+    return {};
+}
+
+// Reading the two statements may take a moment on a busy server.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+QString suggestedPdfName(const VoucherRef &ref)
+{
+    QString stem = Str_DelSpace(ref.serialText);
+    stem.replace(QRegularExpression(QStringLiteral("[^0-9A-Za-z_-]")), QStringLiteral("_"));
+    return QStringLiteral("대체전표-%1.pdf").arg(stem);
+}
+
+void savePdfAs(QWidget *parent, const SheetData &sheet, const QString &name)
+{
+    QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("PDF로 저장"), QDir::home().filePath(name),
+                                                QStringLiteral("PDF 파일 (*.pdf)"));
+    if (file.isEmpty())
+        return;
+    if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        file += QStringLiteral(".pdf");
+    guarded([&] { writeSheetPdf(sheet, file); }, parent);
+}
+
+void addPdfAction(QPrintPreviewDialog &dialog, const SheetData &sheet, const QString &name)
+{
+    auto *action = new QAction(QStringLiteral("PDF로 저장"), &dialog);
+    action->setObjectName(QStringLiteral("savePdfAction"));
+    action->setToolTip(QStringLiteral("전표를 PDF 파일로 저장합니다"));
+    QObject::connect(action, &QAction::triggered, &dialog, [&dialog, &sheet, name] { savePdfAs(&dialog, sheet, name); });
+    if (auto *bar = dialog.findChild<QToolBar *>())
+        bar->addAction(action);
+    else
+        dialog.addAction(action);
+}
+
+void showPreview(QWidget *parent, const SheetData &sheet, const QString &pdfName)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(voucherSheet().pageLayout());
+    printer.setCopyCount(1);
+    printer.setDuplex(QPrinter::DuplexNone);
+    printer.setDocName(QStringLiteral("대체전표"));
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("대체전표 미리보기"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&sheet](QPrinter *target) { renderSheet(sheet, *target); });
+    addPdfAction(dialog, sheet, pdfName);
+    dialog.resize(1100, 800);
+    dialog.exec();
+}
+
+} // namespace
+
+SheetData gatherSheet(const VoucherRef &ref)
+{
+    const store::PrintKey key{Str_DelSpace(ref.dateText), ref.branchCode, Str_DelSpace(ref.serialText)};
+    SheetData sheet;
+    {
+        WaitCursor wait;
+        const int lines = store::Print_Count_Query(key);
+        sheet.rows = store::Print_Query(key, store::blankRowCount(lines));
+    }
+    sheet.qlKubun = QStringLiteral("구    분 :") + ref.branchText;
+    sheet.qlJen = QStringLiteral("전표번호 :") + ref.serialText;
+    sheet.qlDate = QStringLiteral("기준일자 : ") + ref.dateText;
+    return sheet;
+}
+
+bool previewVoucher(QWidget *parent, const VoucherRef &ref)
+{
+    const SheetData sheet = gatherSheet(ref);
+    if (sheet.rows.empty())
+        return false;
+    if (previewHook)
+        previewHook(sheet);
+    else
+        showPreview(parent, sheet, suggestedPdfName(ref));
+    return true;
+}
+
+void setPreviewHook(std::function<void(const SheetData &)> hook)
+{
+    previewHook = std::move(hook);
+}
+
+int renderSheet(const SheetData &sheet, QPagedPaintDevice &device)
+{
+    // Every print makes its own instance of the report and sets its headings.
+    report::Report report = voucherSheet();
+    report.setCaption(QStringLiteral("qlKubun"), sheet.qlKubun);
+    report.setCaption(QStringLiteral("qlJen"), sheet.qlJen);
+    report.setCaption(QStringLiteral("qlDate"), sheet.qlDate);
+    const report::Rows rows{int(sheet.rows.size()), [&sheet](int row, const QString &column) {
+                                return columnValue(sheet.rows[size_t(row)], column);
+                            }};
+    return report::render(report, rows, device);
+}
+
+void writeSheetPdf(const SheetData &sheet, const QString &file)
+{
+    QPdfWriter writer(file);
+    writer.setTitle(QStringLiteral("대체전표"));
+    writer.setCreator(QStringLiteral("Jeonpyo"));
+    if (renderSheet(sheet, writer) == 0)
+        throw AppError(QStringLiteral("PDF 파일을 저장할 수 없습니다: %1").arg(QDir::toNativeSeparators(file)));
+}
+
+bool renderVoucherPdf(const VoucherRef &ref, const QString &file)
+{
+    const SheetData sheet = gatherSheet(ref);
+    if (sheet.rows.empty())
+        return false;
+    writeSheetPdf(sheet, file);
+    return true;
+}
+
+} // namespace print

@@ -1,0 +1,57 @@
+#pragma once
+// The print command's engine side: gathers the chosen voucher's rows, sets the
+// sheet's headings and shows the sheet in a preview window from which the clerk
+// prints it or saves it as a PDF file.
+#include "store/printrows.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QPagedPaintDevice;
+class QWidget;
+
+namespace print {
+
+// The voucher as the entry window shows it.
+struct VoucherRef
+{
+    QString dateText;   // edDate
+    QString branchText; // cbKubun's text
+    QString branchCode; // the branch code of cbKubun's position ("00000")
+    QString serialText; // edSerial
+};
+
+// What one sheet prints: the three heading captions and the rows.
+struct SheetData
+{
+    QString qlKubun;
+    QString qlJen;
+    QString qlDate;
+    std::vector<store::PrintRow> rows;
+};
+
+// Runs Print_Count_Query and Print_Query for the voucher and sets the headings.
+// Throws AppError when the database refuses.
+SheetData gatherSheet(const VoucherRef &ref);
+
+// The print command after its checks: shows the sheet in a modal A4 landscape
+// preview and returns when the clerk closes it. Returns true when there were
+// rows to show (the caller then empties edSerial); false shows nothing.
+// Throws AppError when the database refuses (nothing is shown then).
+bool previewVoucher(QWidget *parent, const VoucherRef &ref);
+
+// Tests: called instead of the preview window while set; an empty function
+// restores the window.
+void setPreviewHook(std::function<void(const SheetData &)> hook);
+
+// Draws the sheet onto a printer or PDF writer; returns the number of pages.
+int renderSheet(const SheetData &sheet, QPagedPaintDevice &device);
+// Writes the sheet as a PDF file; throws AppError when the file cannot be written.
+void writeSheetPdf(const SheetData &sheet, const QString &file);
+
+// For a command-line tool: the voucher's sheet as a PDF file. Returns false,
+// writing nothing, when there are no rows to print.
+bool renderVoucherPdf(const VoucherRef &ref, const QString &file);
+
+} // namespace print
