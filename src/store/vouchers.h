@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace store {
@@ -68,6 +69,10 @@ QString branchCode(int position);
 
 // The listing of a date and branch (one row per entry).
 std::vector<ListRow> listVouchers(const QString &dateText, const QString &branchCode);
+// The listing as it was first written: lines found by a leading-wildcard match on
+// date and branch joined (it scans every line, and a short date also matches
+// other dates). Kept only so the benchmark can compare it with listVouchers.
+std::vector<ListRow> listVouchersOriginal(const QString &dateText, const QString &branchCode);
 // The listing restricted to one voucher after one of its entries was deleted.
 std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &branchCode,
                                         const QString &relocateKey);
@@ -95,5 +100,16 @@ bool updateEntry(const QString &dateText, const QString &serialJen, const EntryL
 void deleteEntry(const QString &serialJenBun);
 // The number of stored lines of a voucher.
 int countVoucherLines(const QString &serialJen);
+
+// For the concurrency test only. `unsafe` draws the number as a plain read
+// before the write transaction (the way that lets two clerks share a number);
+// `afterDraw` runs between drawing and writing, with the number drawn (with
+// the safe drawing it runs inside the transaction that holds the date).
+struct NumberingProbe
+{
+    bool unsafe = false;
+    std::function<void(const QString &serialJen)> afterDraw;
+};
+void setNumberingProbe(NumberingProbe probe);
 
 } // namespace store

@@ -1,0 +1,222 @@
+// The reading side of the voucher store: the branch list, the voucher listing
+// shown in the grid (and its restriction to one voucher after a delete), and the
+// loading of one voucher back into the panels.
+#include "store/vouchers.h"
+
+#include "entry/amount.h"
+#include "entry/text.h"
+#include "store/connection.h"
+#include "store/sqlrun.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <utility>
+
+namespace store {
+
+namespace {
+
+// Which lines the listing takes, besides kind "3", form "A005" and the side.
+struct LineFilter
+{
+    QString where; // the line after "where": date and branch
+    QString extra; // the line after the branch join
+};
+
+// The grid's listing: each debit line ("01") becomes a row carrying its
+// description, account and amount in the "1" columns, each credit line ("02")
+// one carrying them in the "2" columns; grouping by voucher, entry, date and
+// branch text folds the two lines of an entry into one grid row.
+QStringList listingStatement(const LineFilter &filter, bool ordered)
+{
+    const QString lineHead = QStringLiteral("select       t.Serial,    t.serial_jen,    t.serial_bun,    t.Date_day,");
+    const QString branchText = QStringLiteral("(rtrim(tt.kubun_name) || '/' || rtrim(tt.kubun_jangso)) AS total,");
+    const QString tables = QStringLiteral("from         account_jen_AA t, kubun_table tt");
+    QStringList lines = {
+        QStringLiteral("select      ttt.serial_jen,     ttt.serial_bun,    ttt.Date_day,    ttt.total,"),
+        QStringLiteral("max(rtrim(ttt.ac_text1)) AS ac_text1, max(rtrim(ttt.ac_text2)) AS ac_text2,"),
+        QStringLiteral("(rtrim(ttt.serial_jen) || rtrim(ttt.serial_bun)) AS serial_ttt,"),
+        QStringLiteral("max(Rtrim(ttt.ac_jencode1)) AS ac_jencode1, max(Rtrim(ttt.ac_JenName1)) AS ac_JenName1,"),
+        QStringLiteral("sum(ttt.cr_amt1) AS Cr_Amt1,"),
+        QStringLiteral("max(Rtrim(ttt.ac_jencode2)) AS ac_jencode2, max(Rtrim(ttt.ac_JenName2)) AS ac_JenName2,"),
+        QStringLiteral("sum(ttt.dr_amt2) AS Dr_Amt2"),
+        QStringLiteral("from      ("),
+        lineHead,
+        QStringLiteral("(t.ac_text) AS ac_text1,       '' AS ac_text2,"),
+        branchText,
+        QStringLiteral("t.ac_Jencode AS ac_Jencode1,   t.ac_JenName AS ac_JenName1,"),
+        QStringLiteral("t.Cr_Amt AS CR_Amt1,       t.Dr_Amt AS Dr_Amt1,"),
+        QStringLiteral("'' AS ac_jencode2,           '' AS ac_JenName2,"),
+        QStringLiteral("0 AS Cr_Amt2,              0 AS Dr_Amt2"),
+        tables,
+        filter.where,
+        QStringLiteral("and t.Serial_CrDr = '01'  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
+        filter.extra,
+        QStringLiteral("union  all"),
+        lineHead,
+        QStringLiteral("'' AS ac_text1,       (t.ac_text) AS ac_text2,"),
+        branchText,
+        QStringLiteral("'' AS ac_Jencode1,           '' AS ac_JenName1,"),
+        QStringLiteral("0 AS CR_Amt1,              0 AS Dr_Amt1,"),
+        QStringLiteral("t.ac_Jencode AS ac_jencode2,   t.ac_JenName AS ac_JenName2,"),
+        QStringLiteral("t.Cr_Amt AS Cr_Amt2,       t.Dr_Amt AS Dr_Amt2"),
+        tables,
+        filter.where,
+        QStringLiteral("and t.Serial_CrDr = '02'  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
+        filter.extra,
+        QStringLiteral(")  ttt"),
+        QStringLiteral("group    by  ttt.serial_jen,    ttt.serial_bun,    ttt.date_day,    ttt.total"),
+    };
+    // The grid shows the rows in this order on every engine.
+    if (ordered)
+        lines << QStringLiteral("order    by  ttt.serial_jen,    ttt.serial_bun");
+    return lines;
+}
+
+// Date and branch compared whole and trimmed, so the engine can use the index
+// on (rtrim(Date_Day), rtrim(Kubun_Bon)).
+const QString byDayAndBranch = QStringLiteral(
+    "where      rtrim(t.Date_Day) = :tbDate_Day and rtrim(t.Kubun_Bon) = :tbKubun_Bon and rtrim(t.kubun_jen) = '3'");
+
+Params dayAndBranch(const QString &dateText, const QString &branchCode)
+{
+    return {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)},
+            {QStringLiteral(":tbKubun_Bon"), Str_RTrim(branchCode)}};
+}
+
+QString textOf(const QSqlQuery &query, const char *column)
+{
+    return query.value(QString::fromLatin1(column)).toString();
+}
+
+double numberOf(const QSqlQuery &query, const char *column)
+{
+    return query.value(QString::fromLatin1(column)).toDouble();
+}
+
+std::vector<ListRow> listRows(QSqlQuery query)
+{
+    std::vector<ListRow> rows;
+    while (query.next()) {
+        ListRow row;
+        row.serial_jen = textOf(query, "serial_jen");
+        row.serial_bun = textOf(query, "serial_bun");
+        row.Date_day = textOf(query, "Date_day");
+        row.total = textOf(query, "total");
+        row.ac_text1 = textOf(query, "ac_text1");
+        row.ac_text2 = textOf(query, "ac_text2");
+        row.serial_ttt = textOf(query, "serial_ttt");
+        row.ac_jencode1 = textOf(query, "ac_jencode1");
+        row.ac_JenName1 = textOf(query, "ac_JenName1");
+        row.Cr_Amt1 = numberOf(query, "Cr_Amt1");
+        row.ac_jencode2 = textOf(query, "ac_jencode2");
+        row.ac_JenName2 = textOf(query, "ac_JenName2");
+        row.Dr_Amt2 = numberOf(query, "Dr_Amt2");
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+const std::pair<const char *, QString StoredLine::*> storedTexts[] = {
+    {"Serial", &StoredLine::Serial},           {"Serial_Jen", &StoredLine::Serial_Jen},
+    {"Serial_Bun", &StoredLine::Serial_Bun},   {"Serial_CrDr", &StoredLine::Serial_CrDr},
+    {"Month_Char", &StoredLine::Month_Char},   {"Year_Char", &StoredLine::Year_Char},
+    {"Date_Day", &StoredLine::Date_Day},       {"Table_Kubun", &StoredLine::Table_Kubun},
+    {"Kubun_Bon", &StoredLine::Kubun_Bon},     {"Kubun_Jen", &StoredLine::Kubun_Jen},
+    {"Kubun_Amt", &StoredLine::Kubun_Amt},     {"Form_Kubun", &StoredLine::Form_Kubun},
+    {"Giel_Serial", &StoredLine::Giel_Serial}, {"Ac_JenCode", &StoredLine::Ac_JenCode},
+    {"Ac_JenName", &StoredLine::Ac_JenName},   {"Ac_Text", &StoredLine::Ac_Text},
+    {"Item_Code", &StoredLine::Item_Code},     {"Item_Name", &StoredLine::Item_Name},
+    {"Kubun_Code", &StoredLine::Kubun_Code},   {"Kubun_Name", &StoredLine::Kubun_Name},
+    {"Project_Code", &StoredLine::Project_Code}, {"Project_Name", &StoredLine::Project_Name},
+    {"Buser_Code", &StoredLine::Buser_Code},   {"Buser_Name", &StoredLine::Buser_Name},
+    {"Sawon_Code", &StoredLine::Sawon_Code},   {"Sawon_Name", &StoredLine::Sawon_Name},
+};
+
+} // namespace
+
+QString branchCode(int position)
+{
+    return formatDigits(position, 5);
+}
+
+QStringList branchList()
+{
+    QSqlQuery query = run(account(), {
+        QStringLiteral(" Select  Kubun_Code, ( rtrim(Kubun_Name) || '/' || rtrim(Kubun_JangSo) ) As Total"),
+        QStringLiteral(" From    Kubun_Table"),
+        QStringLiteral(" Order   By   Kubun_Code"),
+    });
+    QStringList branches;
+    while (query.next())
+        branches << textOf(query, "Total");
+    return branches;
+}
+
+std::vector<ListRow> listVouchers(const QString &dateText, const QString &branchCode)
+{
+    const LineFilter filter{byDayAndBranch, QStringLiteral("and t.Form_Kubun = 'A005'")};
+    return listRows(run(account(), listingStatement(filter, true), dayAndBranch(dateText, branchCode)));
+}
+
+std::vector<ListRow> listVouchersOriginal(const QString &dateText, const QString &branchCode)
+{
+    const LineFilter filter{
+        QStringLiteral("where      t.Date_Day || t.Kubun_Bon like (:tbDKubun)  and rtrim(t.kubun_jen) = '3'"),
+        QStringLiteral("and t.Form_Kubun = 'A005'")};
+    const QString pattern = QLatin1Char('%') + dateText + branchCode + QLatin1Char('%');
+    return listRows(run(account(), listingStatement(filter, false), {{QStringLiteral(":tbDKubun"), pattern}}));
+}
+
+std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &branchCode,
+                                        const QString &relocateKey)
+{
+    // The key is a whole voucher number, so it is compared whole.
+    const LineFilter filter{
+        byDayAndBranch,
+        QStringLiteral("and rtrim(t.serial_jen) = :tbSerial_jen  and  t.Form_Kubun = 'A005'")};
+    Params params = dayAndBranch(dateText, branchCode);
+    params.emplace_back(QStringLiteral(":tbSerial_jen"), Str_DelSpace(relocateKey));
+    return listRows(run(account(), listingStatement(filter, true), params));
+}
+
+std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &serialJen)
+{
+    QSqlQuery query = run(account(), {
+        QStringLiteral("select *"),
+        QStringLiteral("From   Account_Jen_AA"),
+        QStringLiteral("where  rtrim(Date_Day) || rtrim(kubun_bon)   =    :tbDayBon"),
+        QStringLiteral("and  rtrim(serial_jen) =  :tbSerial_jen      and  rtrim(kubun_jen) = '3'"),
+        QStringLiteral("and  Form_Kubun = 'A005'"),
+        QStringLiteral("order  by  serial_bun,  serial_crdr"),
+    }, {{QStringLiteral(":tbDayBon"), dayBon}, {QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}});
+    std::vector<StoredLine> lines;
+    while (query.next()) {
+        StoredLine line;
+        for (const auto &[column, member] : storedTexts)
+            line.*member = textOf(query, column);
+        line.Cr_Amt = numberOf(query, "Cr_Amt");
+        line.Dr_Amt = numberOf(query, "Dr_Amt");
+        line.End_Day = query.value(QStringLiteral("End_Day")).toDateTime();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+QStringList entryNumbers(const QString &serialJen, const QString &dateDay)
+{
+    // Ordered so that the panels are gone through in entry order on every engine.
+    QSqlQuery query = run(account(), {
+        QStringLiteral("select DISTINCT serial_bun"),
+        QStringLiteral("From   Account_Jen_AA"),
+        QStringLiteral("where  rtrim(serial_jen)    = :tbSerial_jen   and  rtrim(kubun_jen) = '3'"),
+        QStringLiteral("and  rtrim(date_day) = :tbSerial_day   and  Form_Kubun = 'A005'"),
+        QStringLiteral("order  by  serial_bun"),
+    }, {{QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}, {QStringLiteral(":tbSerial_day"), Str_RTrim(dateDay)}});
+    QStringList numbers;
+    while (query.next())
+        numbers << textOf(query, "serial_bun");
+    return numbers;
+}
+
+} // namespace store

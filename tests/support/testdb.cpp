@@ -1,0 +1,194 @@
+#include "support/testdb.h"
+
+#include "entry/error.h"
+#include "store/schema.h"
+#include "store/sqlrun.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSqlQuery>
+#include <QTest>
+#include <utility>
+
+namespace {
+
+const char *const lineColumns[] = {
+    "Serial", "Serial_Jen", "Serial_Bun", "Serial_CrDr", "Month_Char", "Year_Char", "Date_Day",
+    "Table_Kubun", "Kubun_Bon", "Kubun_Jen", "Kubun_Amt", "Form_Kubun", "Giel_Serial",
+    "Ac_JenCode", "Ac_JenName", "Ac_Text", "Item_Code", "Item_Name", "Kubun_Code", "Kubun_Name",
+    "Project_Code", "Project_Name", "Buser_Code", "Buser_Name", "Sawon_Code", "Sawon_Name",
+};
+
+using store::StoredLine;
+QString StoredLine::*const lineMembers[] = {
+    &StoredLine::Serial, &StoredLine::Serial_Jen, &StoredLine::Serial_Bun, &StoredLine::Serial_CrDr,
+    &StoredLine::Month_Char, &StoredLine::Year_Char, &StoredLine::Date_Day, &StoredLine::Table_Kubun,
+    &StoredLine::Kubun_Bon, &StoredLine::Kubun_Jen, &StoredLine::Kubun_Amt, &StoredLine::Form_Kubun,
+    &StoredLine::Giel_Serial, &StoredLine::Ac_JenCode, &StoredLine::Ac_JenName, &StoredLine::Ac_Text,
+    &StoredLine::Item_Code, &StoredLine::Item_Name, &StoredLine::Kubun_Code, &StoredLine::Kubun_Name,
+    &StoredLine::Project_Code, &StoredLine::Project_Name, &StoredLine::Buser_Code, &StoredLine::Buser_Name,
+    &StoredLine::Sawon_Code, &StoredLine::Sawon_Name,
+};
+static_assert(std::size(lineColumns) == std::size(lineMembers));
+
+QString testFolder()
+{
+    const QString base = qEnvironmentVariable("JEONPYO_TEST_TMP", QDir::tempPath());
+    QDir().mkpath(base);
+    return base;
+}
+
+} // namespace
+
+TestDatabase::TestDatabase() : m_engine(store::Engine::SQLite)
+{
+    m_folder = std::make_unique<QTemporaryDir>(testFolder() + QStringLiteral("/store-XXXXXX"));
+    if (!m_folder->isValid())
+        throw AppError(QStringLiteral("could not make a test folder under %1").arg(testFolder()));
+    open(m_folder->filePath(QStringLiteral("account.db")));
+}
+
+TestDatabase::TestDatabase(PgServer &server) : m_engine(store::Engine::PostgreSQL), m_server(&server)
+{
+    static int serial = 0;
+    m_databaseName = QStringLiteral("jeonpyo_%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    server.createDatabase(m_databaseName);
+    open(server.uri(m_databaseName));
+}
+
+void TestDatabase::open(const QString &setting)
+{
+    m_setting = setting;
+    m_previousSetting = qgetenv("ACCOUNT_DB");
+    qputenv("ACCOUNT_DB", setting.toUtf8());
+    store::closeAccount();
+    store::createSchema(store::account());
+}
+
+TestDatabase::~TestDatabase()
+{
+    store::closeAccount();
+    if (m_previousSetting.isNull())
+        qunsetenv("ACCOUNT_DB");
+    else
+        qputenv("ACCOUNT_DB", m_previousSetting);
+    if (m_server && m_server->running()) {
+        try {
+            m_server->dropDatabase(m_databaseName);
+        } catch (const AppError &error) {
+            qWarning("%s", qPrintable(error.message()));
+        }
+    }
+}
+
+void TestDatabase::addBranch(const QString &code, const QString &name, const QString &place)
+{
+    store::run(store::account(),
+               {QStringLiteral("INSERT INTO Kubun_Table (Kubun_Code, Kubun_Name, Kubun_JangSo)"),
+                QStringLiteral("VALUES (:code, :name, :place)")},
+               {{QStringLiteral(":code"), code}, {QStringLiteral(":name"), name}, {QStringLiteral(":place"), place}});
+}
+
+void TestDatabase::insertRaw(const StoredLine &line)
+{
+    QStringList names, holders;
+    store::Params params;
+    for (size_t i = 0; i < std::size(lineColumns); ++i) {
+        const QString name = QString::fromLatin1(lineColumns[i]);
+        names << name;
+        holders << QLatin1Char(':') + name;
+        params.emplace_back(QLatin1Char(':') + name, line.*lineMembers[i]);
+    }
+    names << QStringLiteral("Cr_Amt") << QStringLiteral("Dr_Amt") << QStringLiteral("End_Day");
+    holders << QStringLiteral(":Cr_Amt") << QStringLiteral(":Dr_Amt") << QStringLiteral(":End_Day");
+    params.emplace_back(QStringLiteral(":Cr_Amt"), line.Cr_Amt);
+    params.emplace_back(QStringLiteral(":Dr_Amt"), line.Dr_Amt);
+    params.emplace_back(QStringLiteral(":End_Day"), line.End_Day);
+    store::run(store::account(),
+               {QStringLiteral("INSERT INTO Account_Jen_AA (%1)").arg(names.join(QStringLiteral(", "))),
+                QStringLiteral("VALUES (%1)").arg(holders.join(QStringLiteral(", ")))},
+               params);
+}
+
+void TestDatabase::refuseMarkedLines()
+{
+    QSqlDatabase db = store::account();
+    const QString marker = QLatin1Char('\'') + refusedText() + QLatin1Char('\'');
+    if (m_engine == store::Engine::SQLite) {
+        store::exec(db, QStringLiteral("CREATE TRIGGER refuse_marked BEFORE INSERT ON Account_Jen_AA "
+                                       "WHEN NEW.Ac_Text = %1 BEGIN SELECT RAISE(ABORT, 'line refused'); END")
+                            .arg(marker));
+        return;
+    }
+    store::exec(db, QStringLiteral("CREATE FUNCTION refuse_marked() RETURNS trigger LANGUAGE plpgsql AS $$ "
+                                   "BEGIN IF NEW.Ac_Text = %1 THEN RAISE EXCEPTION 'line refused'; END IF; "
+                                   "RETURN NEW; END $$")
+                        .arg(marker));
+    store::exec(db, QStringLiteral("CREATE TRIGGER refuse_marked BEFORE INSERT ON Account_Jen_AA "
+                                   "FOR EACH ROW EXECUTE FUNCTION refuse_marked()"));
+}
+
+std::vector<StoredLine> TestDatabase::allLines()
+{
+    QSqlQuery query = store::run(store::account(),
+                                 {QStringLiteral("SELECT * FROM Account_Jen_AA ORDER BY Serial_Jen, Serial_Bun, Serial_CrDr")});
+    std::vector<StoredLine> lines;
+    while (query.next()) {
+        StoredLine line;
+        for (size_t i = 0; i < std::size(lineColumns); ++i)
+            line.*lineMembers[i] = query.value(QString::fromLatin1(lineColumns[i])).toString();
+        line.Cr_Amt = query.value(QStringLiteral("Cr_Amt")).toDouble();
+        line.Dr_Amt = query.value(QStringLiteral("Dr_Amt")).toDouble();
+        line.End_Day = query.value(QStringLiteral("End_Day")).toDateTime();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+QStringList TestDatabase::column(const QString &select)
+{
+    QSqlQuery query = store::run(store::account(), {select});
+    QStringList values;
+    while (query.next())
+        values << query.value(0).toString();
+    return values;
+}
+
+void StoreTestCase::initTestCase_data()
+{
+    QTest::addColumn<store::Engine>("engine");
+    QTest::newRow("SQLite") << store::Engine::SQLite;
+    QTest::newRow("PostgreSQL") << store::Engine::PostgreSQL;
+}
+
+void StoreTestCase::init()
+{
+    QFETCH_GLOBAL(store::Engine, engine);
+    try {
+        if (engine == store::Engine::SQLite) {
+            m_database = std::make_unique<TestDatabase>();
+            return;
+        }
+        QString why;
+        if (!PgServer::available(&why))
+            QSKIP(qPrintable(why));
+        if (!m_server) {
+            m_server = std::make_unique<PgServer>();
+            m_server->start();
+        }
+        m_database = std::make_unique<TestDatabase>(*m_server);
+    } catch (const AppError &error) {
+        QFAIL(qPrintable(error.message()));
+    }
+}
+
+void StoreTestCase::cleanup()
+{
+    m_database.reset();
+}
+
+void StoreTestCase::cleanupTestCase()
+{
+    m_database.reset();
+    m_server.reset();
+}
