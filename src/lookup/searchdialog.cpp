@@ -1,0 +1,417 @@
+#include "lookup/searchdialog.h"
+
+#include "app/messages.h"
+#include "entry/fields.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
+#include <QTableView>
+
+namespace lookup {
+
+namespace {
+
+const QString altF4Message = QStringLiteral("현재 \"Alt+F4\"키는 종료를 못 시킵니다");
+const QString chooserEntries[] = {QStringLiteral("전   체"), QStringLiteral("거래처"), QStringLiteral("은행명")};
+
+const QColor green(0x00, 0x80, 0x00);
+const QColor blue(0x00, 0x00, 0xff);
+const QColor teal(0x00, 0x80, 0x80);
+
+constexpr int bandHeight = 105;
+constexpr int searchWidth = 218;
+constexpr int searchBtnOffset = 222; // from the search box's left edge
+
+QFont gulim(int pixels, bool bold)
+{
+    QFont font(QStringLiteral("굴림"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void paint(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(QPalette::Active, role, colour);
+        palette.setColor(QPalette::Inactive, role, colour);
+    }
+    widget->setPalette(palette);
+}
+
+QLabel *label(const QString &text, QWidget *parent, int x, int y)
+{
+    auto *l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QLineEdit *edit(const QString &name, QWidget *parent, const QRect &geometry)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setGeometry(geometry);
+    return e;
+}
+
+QPushButton *button(const QString &name, const QString &caption, QWidget *parent, const QRect &geometry)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setGeometry(geometry);
+    return b;
+}
+
+bool isEnter(const QKeyEvent *key)
+{
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+bool isAltF4(const QKeyEvent *key)
+{
+    return key->key() == Qt::Key_F4 && key->modifiers().testFlag(Qt::AltModifier);
+}
+
+} // namespace
+
+SearchDialog::SearchDialog(const DialogSpec &spec, QWidget *entryWindow)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_spec(spec)
+    , m_entry(entryWindow)
+{
+    setObjectName(spec.objectName);
+    setWindowTitle(spec.caption);
+    // A shown dialog must not keep the program running once the entry window closes.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFont(gulim(13, false));
+    setFixedSize(spec.clientSize);
+    build();
+    centre();
+
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
+        if (old == m_search)
+            searchFromExit(now);
+    });
+}
+
+void SearchDialog::build()
+{
+    buildBand();
+    buildGrid();
+    orderTabs();
+    // Key preview: the dialog sees every key before the control that has the focus.
+    installEventFilter(this);
+    for (QWidget *child : findChildren<QWidget *>())
+        child->installEventFilter(this);
+}
+
+void SearchDialog::buildBand()
+{
+    auto *band = new QFrame(this);
+    band->setObjectName(QStringLiteral("Panel1"));
+    band->setGeometry(0, 0, width(), bandHeight);
+    band->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    band->setFont(gulim(12, true));
+    paint(band, green);
+
+    const int leftOfSearch = m_spec.hasChooser ? 440 : m_spec.searchX;
+    label(QStringLiteral("선택한 코드"), band, 8, 7);
+    m_code = edit(QStringLiteral("edAc_code2"), band, QRect(8, 21, 150, 21));
+    label(m_spec.kindLabel, band, 8, 58);
+    m_name = edit(QStringLiteral("edAc_Name2"), band, QRect(8, 72, leftOfSearch - 20, 21));
+    for (QLineEdit *shown : {m_code, m_name}) {
+        shown->setEnabled(false);
+        shown->setReadOnly(true);
+    }
+
+    QLabel *searchLabel = label(m_spec.searchLabel, band, leftOfSearch, 58);
+    searchLabel->setFont(gulim(13, true));
+    paint(searchLabel, blue);
+    searchLabel->adjustSize();
+
+    if (m_spec.hasChooser) {
+        m_chooser = new QComboBox(band);
+        m_chooser->setObjectName(QStringLiteral("cbCheck"));
+        m_chooser->setGeometry(440, 72, 68, 20);
+        m_chooser->setEditable(true);
+        m_chooser->setInsertPolicy(QComboBox::NoInsert);
+        for (const QString &entry : chooserEntries)
+            m_chooser->addItem(entry);
+        connect(m_chooser, &QComboBox::currentTextChanged, this, [this] { searchGuarded(); });
+    }
+
+    m_search = edit(QStringLiteral("edSearch"), band, QRect(m_spec.searchX, 72, searchWidth, 21));
+    m_search->setFont(gulim(13, true));
+    paint(m_search, green);
+
+    m_searchBtn = button(QStringLiteral("SearchBtn"), QStringLiteral("&R 검색"), band,
+                         QRect(m_spec.searchX + searchBtnOffset, 70, 80, 25));
+    m_searchBtn->setFont(gulim(13, true));
+    paint(m_searchBtn, teal);
+    connect(m_searchBtn, &QPushButton::clicked, this, [this] { searchGuarded(); });
+
+    buildButtonBar(band);
+}
+
+void SearchDialog::buildButtonBar(QWidget *band)
+{
+    auto *bar = new QFrame(band);
+    bar->setObjectName(QStringLiteral("Panel7"));
+    bar->setGeometry(m_spec.barX, 10, 497, 39);
+    bar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    const struct
+    {
+        const char *name;
+        QString caption;
+    } buttons[] = {
+        {"InsertBtn", QStringLiteral("&I 등록")}, {"CancelBtn", QStringLiteral("&C 취소")},
+        {"SaveBtn", QStringLiteral("&S 저장")},   {"DeleteBtn", QStringLiteral("D 삭제")},
+        {"PrintBtn", QStringLiteral("P 출력")},   {"CloseBtn", QStringLiteral("&X 종료")},
+    };
+    int x = 8;
+    for (const auto &b : buttons) {
+        QPushButton *made = button(QString::fromLatin1(b.name), b.caption, bar, QRect(x, 7, 80, 25));
+        made->setEnabled(false);
+        x += 81;
+        m_closeBtn = made; // the last one made is the close button
+    }
+    m_closeBtn->setEnabled(true);
+    connect(m_closeBtn, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void SearchDialog::buildGrid()
+{
+    m_model = new QStandardItemModel(0, int(m_spec.columns.size()), this);
+    const Qt::Alignment titleAlignment =
+        m_spec.centredTitles ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
+    for (int i = 0; i < int(m_spec.columns.size()); ++i) {
+        auto *title = new QStandardItem(m_spec.columns[i].title);
+        title->setTextAlignment(titleAlignment);
+        m_model->setHorizontalHeaderItem(i, title);
+        if (m_spec.columns[i].name == m_spec.codeColumn)
+            m_codeIndex = i;
+        if (m_spec.columns[i].name == m_spec.nameColumn)
+            m_nameIndex = i;
+    }
+
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setGeometry(0, bandHeight, width(), height() - bandHeight);
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setWordWrap(false);
+    m_grid->horizontalHeader()->setFont(gulim(13, false));
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    // The row indicator only shows where the grid stands; moving happens in the cells.
+    m_grid->verticalHeader()->setSectionsClickable(false);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    // A shown width counts characters of the grid's font, plus the cell's margins.
+    const int charWidth = m_grid->fontMetrics().averageCharWidth();
+    for (int i = 0; i < int(m_spec.columns.size()); ++i)
+        m_grid->setColumnWidth(i, m_spec.columns[i].shownWidth * charWidth + 4);
+
+    connect(m_grid, &QTableView::clicked, this, &SearchDialog::pick);
+    connect(m_grid, &QTableView::doubleClicked, this, &SearchDialog::pickAndClose);
+}
+
+void SearchDialog::orderTabs()
+{
+    if (m_chooser)
+        QWidget::setTabOrder(m_chooser, m_search);
+    QWidget::setTabOrder(m_search, m_searchBtn);
+    QWidget::setTabOrder(m_searchBtn, m_closeBtn);
+    QWidget::setTabOrder(m_closeBtn, m_grid);
+}
+
+// Centred on the screen by integer halves, as the entry window is.
+void SearchDialog::centre()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSize area = screen->size();
+    move((area.width() - width()) / 2, (area.height() - height()) / 2);
+}
+
+void SearchDialog::prepare(int row, const QString &text)
+{
+    m_code->clear();
+    m_name->clear();
+    m_search->clear();
+    m_row = row;
+    m_search->setText(text);
+    if (m_chooser) {
+        const QSignalBlocker quiet(m_chooser);
+        m_chooser->setCurrentIndex(0);
+    }
+}
+
+store::KindChoice SearchDialog::chosenKind() const
+{
+    if (!m_chooser)
+        return store::KindChoice::All;
+    // Text typed into the chooser that names no entry leaves no entry selected.
+    switch (m_chooser->findText(m_chooser->currentText())) {
+    case 0:
+        return store::KindChoice::All;
+    case 1:
+        return store::KindChoice::Customers;
+    case 2:
+        return store::KindChoice::Banks;
+    default:
+        return store::KindChoice::None;
+    }
+}
+
+void SearchDialog::search()
+{
+    clearResult();
+    showResult(store::lookup(m_spec.statement, store::searchPattern(m_search->text()), chosenKind()));
+}
+
+void SearchDialog::clearResult()
+{
+    m_model->removeRows(0, m_model->rowCount());
+}
+
+void SearchDialog::showResult(const store::LookupResult &result)
+{
+    std::vector<int> source; // result column of each grid column
+    for (const GridColumn &column : m_spec.columns) {
+        int found = -1;
+        for (int i = 0; i < result.columns.size(); ++i)
+            if (result.columns[i].compare(column.name, Qt::CaseInsensitive) == 0)
+                found = i;
+        source.push_back(found);
+    }
+    for (const QStringList &row : result.rows) {
+        QList<QStandardItem *> items;
+        for (int from : source) {
+            auto *item = new QStandardItem(from >= 0 ? row.value(from) : QString());
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            items << item;
+        }
+        m_model->appendRow(items);
+    }
+    if (m_model->rowCount() > 0)
+        m_grid->setCurrentIndex(m_model->index(0, 0));
+    m_grid->scrollToTop();
+}
+
+void SearchDialog::searchGuarded()
+{
+    guarded([this] { search(); }, this);
+}
+
+// Leaving the search box for another control of this dialog searches; a switch
+// to another window is no leaving.
+void SearchDialog::searchFromExit(QWidget *now)
+{
+    if (!now || now == m_search || now->window() != this)
+        return;
+    if (now == m_closeBtn && !m_spec.searchTowardsClose)
+        return;
+    searchGuarded();
+}
+
+void SearchDialog::showNonBlocking()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void SearchDialog::open(int row, const QString &text)
+{
+    prepare(row, text);
+    search();
+    showNonBlocking();
+}
+
+// Writes the grid's current record (empty when there is none) into the shown
+// pick and into the target fields of the entry, debit line first.
+void SearchDialog::pick()
+{
+    QString code;
+    QString name;
+    const QModelIndex current = m_grid->currentIndex();
+    if (current.isValid()) {
+        code = m_model->index(current.row(), m_codeIndex).data().toString();
+        name = m_model->index(current.row(), m_nameIndex).data().toString();
+    }
+    m_code->setText(code);
+    m_name->setText(name);
+    if (!m_entry || m_row < 1)
+        return;
+    for (const QString &pattern : m_spec.targets) {
+        if (auto *field = m_entry->findChild<QLineEdit *>(targetField(pattern, m_row))) {
+            setHiddenCode(field, code);
+            field->setText(name);
+        }
+    }
+}
+
+void SearchDialog::pickAndClose()
+{
+    pick();
+    hide();
+}
+
+bool SearchDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        return handleKey(watched, static_cast<QKeyEvent *>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+bool SearchDialog::handleKey(QObject *watched, QKeyEvent *key)
+{
+    const bool press = key->type() == QEvent::KeyPress;
+    if (press && isAltF4(key)) {
+        showPlain(altF4Message, this);
+        return true;
+    }
+    if (watched == m_grid) {
+        if (press && isEnter(key)) {
+            pickAndClose();
+            return true;
+        }
+        // At a press the grid has not moved yet; at the release it has.
+        pick();
+        return false;
+    }
+    if (!press || !isEnter(key))
+        return false;
+    if (watched == m_search || (m_chooser && watched == m_chooser)) {
+        focusNextChild();
+        return true;
+    }
+    if (auto *pressed = qobject_cast<QPushButton *>(watched)) {
+        pressed->click();
+        return true;
+    }
+    return false;
+}
+
+void SearchDialog::closeEvent(QCloseEvent *event)
+{
+    // Only the close button and a double click close the dialog.
+    event->ignore();
+    showPlain(altF4Message, this);
+}
+
+} // namespace lookup
