@@ -21,8 +21,12 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
     query.setForwardOnly(true);
     if (!query.prepare(lines.join(QLatin1Char('\n'))))
         throw AppError(describe(query.lastError()));
-    for (const auto &[name, value] : params)
-        query.bindValue(name, value);
+    for (const auto &[name, value] : params) {
+        // An empty text a clerk left (often a null QString) is stored as '',
+        // never as NULL: every text column is NOT NULL and compared as text.
+        const bool nullText = value.typeId() == QMetaType::QString && value.toString().isNull();
+        query.bindValue(name, nullText ? QVariant(QString(QLatin1String(""))) : value);
+    }
     if (!query.exec())
         throw AppError(describe(query.lastError()));
     return query;

@@ -154,6 +154,72 @@ QStringList TestDatabase::column(const QString &select)
     return values;
 }
 
+StoredLine sampleLine(const QString &date, const QString &serialJen, const QString &serialBun,
+                      const QString &side, const QString &branch, const QString &tag)
+{
+    StoredLine line;
+    line.Serial = QStringLiteral("AA*%1*3*%2*%3*A005*%4").arg(branch.trimmed(), serialJen.trimmed(), serialBun.trimmed(),
+                                                             side.trimmed());
+    line.Serial_Jen = serialJen;
+    line.Serial_Bun = serialBun;
+    line.Serial_CrDr = side;
+    line.Month_Char = date.mid(5, 2);
+    line.Year_Char = date.left(4);
+    line.Date_Day = date;
+    line.Table_Kubun = QStringLiteral("AA");
+    line.Kubun_Bon = branch;
+    line.Kubun_Jen = QStringLiteral("3");
+    line.Kubun_Amt = QStringLiteral("5");
+    line.Form_Kubun = QStringLiteral("A005");
+    line.Giel_Serial = QStringLiteral("999");
+    line.Ac_JenCode = side.trimmed() == QLatin1String("01") ? QStringLiteral("40401001000") : QStringLiteral("10102005000");
+    line.Ac_JenName = tag + QStringLiteral(" 계정");
+    line.Ac_Text = tag + QStringLiteral(" 적요");
+    line.Cr_Amt = side.trimmed() == QLatin1String("01") ? 1000 : 0;
+    line.Dr_Amt = side.trimmed() == QLatin1String("01") ? 0 : 1000;
+    line.End_Day = QDateTime(QDate(2001, 5, 30), QTime(9, 0));
+    return line;
+}
+
+store::EntryLines sampleEntry(const QString &serialBun, double amount, const QString &tag)
+{
+    auto side = [&](const QString &which, const QString &account) {
+        store::LineFields line;
+        line.acCode = account;
+        line.acName = tag + which + QStringLiteral(" 계정");
+        line.acText = tag + which + QStringLiteral(" 적요");
+        line.itemCode = QStringLiteral("I01");
+        line.itemName = tag + QStringLiteral(" 관리항목");
+        line.kubunCode = QStringLiteral("S001");
+        line.kubunName = tag + QStringLiteral(" 거래처");
+        line.projectCode = QStringLiteral("P01");
+        line.projectName = tag + QStringLiteral(" 프로젝트");
+        line.buserCode = QStringLiteral("B01");
+        line.buserName = tag + QStringLiteral(" 부서");
+        line.sawonCode = QStringLiteral("E001");
+        line.sawonName = tag + QStringLiteral(" 사원");
+        return line;
+    };
+    store::EntryLines entry;
+    entry.serialBun = serialBun;
+    entry.debit = side(QStringLiteral(" 차변"), QStringLiteral("40401001000"));
+    entry.debit.crAmt = amount;
+    entry.credit = side(QStringLiteral(" 대변"), QStringLiteral("10102005000"));
+    entry.credit.drAmt = amount;
+    return entry;
+}
+
+store::NewVoucher sampleVoucher(const QString &date, int branchPosition, const QStringList &entryNumbers,
+                                const QString &tag)
+{
+    store::NewVoucher voucher;
+    voucher.dateText = date;
+    voucher.branchPosition = branchPosition;
+    for (const QString &number : entryNumbers)
+        voucher.entries.push_back(sampleEntry(number, 1000 * number.toInt(), tag + QLatin1Char(' ') + number));
+    return voucher;
+}
+
 void StoreTestCase::initTestCase_data()
 {
     QTest::addColumn<store::Engine>("engine");

@@ -52,6 +52,18 @@ private:
     QString m_databaseName;
 };
 
+// Sample values. A stored line as the program writes it (constants, month and
+// year from the date, the line key), with codes and names made from `tag`.
+store::StoredLine sampleLine(const QString &date, const QString &serialJen, const QString &serialBun,
+                             const QString &side, const QString &branch = QStringLiteral("00000"),
+                             const QString &tag = QStringLiteral("표본"));
+// One entry of a new voucher: a debit of `amount` and its mirrored credit,
+// every field filled, texts carrying `tag`.
+store::EntryLines sampleEntry(const QString &serialBun, double amount, const QString &tag);
+// A new voucher of the given entry numbers ("01".."04").
+store::NewVoucher sampleVoucher(const QString &date, int branchPosition, const QStringList &entryNumbers,
+                                const QString &tag = QStringLiteral("표본"));
+
 // The base of the store's test programs: every test function runs once on
 // SQLite and once on PostgreSQL (global data rows "SQLite" and "PostgreSQL"),
 // each time on a fresh database. PostgreSQL is skipped only when its programs
