@@ -50,7 +50,7 @@ QStringList listingStatement(const LineFilter &filter, bool ordered)
         QStringLiteral("0 AS Cr_Amt2,              0 AS Dr_Amt2"),
         tables,
         filter.where,
-        QStringLiteral("and t.Serial_CrDr = '01'  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
+        QStringLiteral("and rtrim(t.Serial_CrDr) = '01'  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
         filter.extra,
         QStringLiteral("union  all"),
         lineHead,
@@ -62,7 +62,7 @@ QStringList listingStatement(const LineFilter &filter, bool ordered)
         QStringLiteral("t.Cr_Amt AS Cr_Amt2,       t.Dr_Amt AS Dr_Amt2"),
         tables,
         filter.where,
-        QStringLiteral("and t.Serial_CrDr = '02'  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
+        QStringLiteral("and rtrim(t.Serial_CrDr) = '02'  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
         filter.extra,
         QStringLiteral(")  ttt"),
         QStringLiteral("group    by  ttt.serial_jen,    ttt.serial_bun,    ttt.date_day,    ttt.total"),
@@ -73,8 +73,9 @@ QStringList listingStatement(const LineFilter &filter, bool ordered)
     return lines;
 }
 
-// Date and branch compared whole and trimmed, so the engine can use the index
-// on (rtrim(Date_Day), rtrim(Kubun_Bon)).
+// Every fixed-width text is compared trimmed, side and form code included, so a
+// value stored with padding blanks still matches. Date and branch are compared
+// whole, so the engine can use the index on (rtrim(Date_Day), rtrim(Kubun_Bon)).
 const QString byDayAndBranch = QStringLiteral(
     "where      rtrim(t.Date_Day) = :tbDate_Day and rtrim(t.Kubun_Bon) = :tbKubun_Bon and rtrim(t.kubun_jen) = '3'");
 
@@ -155,15 +156,17 @@ QStringList branchList()
 
 std::vector<ListRow> listVouchers(const QString &dateText, const QString &branchCode)
 {
-    const LineFilter filter{byDayAndBranch, QStringLiteral("and t.Form_Kubun = 'A005'")};
+    const LineFilter filter{byDayAndBranch, QStringLiteral("and rtrim(t.Form_Kubun) = 'A005'")};
     return listRows(run(account(), listingStatement(filter, true), dayAndBranch(dateText, branchCode)));
 }
 
+// Differs from listVouchers only in how it finds the lines of the date and
+// branch, and in having no order.
 std::vector<ListRow> listVouchersOriginal(const QString &dateText, const QString &branchCode)
 {
     const LineFilter filter{
         QStringLiteral("where      t.Date_Day || t.Kubun_Bon like (:tbDKubun)  and rtrim(t.kubun_jen) = '3'"),
-        QStringLiteral("and t.Form_Kubun = 'A005'")};
+        QStringLiteral("and rtrim(t.Form_Kubun) = 'A005'")};
     const QString pattern = QLatin1Char('%') + dateText + branchCode + QLatin1Char('%');
     return listRows(run(account(), listingStatement(filter, false), {{QStringLiteral(":tbDKubun"), pattern}}));
 }
@@ -174,7 +177,7 @@ std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &
     // The key is a whole voucher number, so it is compared whole.
     const LineFilter filter{
         byDayAndBranch,
-        QStringLiteral("and rtrim(t.serial_jen) = :tbSerial_jen  and  t.Form_Kubun = 'A005'")};
+        QStringLiteral("and rtrim(t.serial_jen) = :tbSerial_jen  and  rtrim(t.Form_Kubun) = 'A005'")};
     Params params = dayAndBranch(dateText, branchCode);
     params.emplace_back(QStringLiteral(":tbSerial_jen"), Str_DelSpace(relocateKey));
     return listRows(run(account(), listingStatement(filter, true), params));
@@ -187,7 +190,7 @@ std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &s
         QStringLiteral("From   Account_Jen_AA"),
         QStringLiteral("where  rtrim(Date_Day) || rtrim(kubun_bon)   =    :tbDayBon"),
         QStringLiteral("and  rtrim(serial_jen) =  :tbSerial_jen      and  rtrim(kubun_jen) = '3'"),
-        QStringLiteral("and  Form_Kubun = 'A005'"),
+        QStringLiteral("and  rtrim(Form_Kubun) = 'A005'"),
         QStringLiteral("order  by  serial_bun,  serial_crdr"),
     }, {{QStringLiteral(":tbDayBon"), dayBon}, {QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}});
     std::vector<StoredLine> lines;
@@ -205,12 +208,13 @@ std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &s
 
 QStringList entryNumbers(const QString &serialJen, const QString &dateDay)
 {
-    // Ordered so that the panels are gone through in entry order on every engine.
+    // Trimmed, because the entry number is read as a whole number; ordered, so
+    // that the panels are gone through in entry order on every engine.
     QSqlQuery query = run(account(), {
-        QStringLiteral("select DISTINCT serial_bun"),
+        QStringLiteral("select DISTINCT rtrim(serial_bun) AS serial_bun"),
         QStringLiteral("From   Account_Jen_AA"),
         QStringLiteral("where  rtrim(serial_jen)    = :tbSerial_jen   and  rtrim(kubun_jen) = '3'"),
-        QStringLiteral("and  rtrim(date_day) = :tbSerial_day   and  Form_Kubun = 'A005'"),
+        QStringLiteral("and  rtrim(date_day) = :tbSerial_day   and  rtrim(Form_Kubun) = 'A005'"),
         QStringLiteral("order  by  serial_bun"),
     }, {{QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}, {QStringLiteral(":tbSerial_day"), Str_RTrim(dateDay)}});
     QStringList numbers;
