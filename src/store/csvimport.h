@@ -1,0 +1,101 @@
+#pragma once
+// Loading a code table (branches, accounts, customers, banks, employees,
+// departments, projects, items) from a CSV file whose header row names the
+// columns. The file is read whole and checked whole before anything is written:
+// either every row goes in, in one transaction, or none does and every bad row
+// is reported with its line number.
+#include <QByteArray>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace store {
+
+// A column of a code table with its width in bytes of the Korean code page
+// (a Hangul syllable takes two).
+struct CodeColumn
+{
+    QString name;
+    int width = 0;
+};
+
+// A code table; its first column is the key.
+struct CodeTable
+{
+    QString name;
+    QList<CodeColumn> columns;
+    const CodeColumn &key() const { return columns.first(); }
+};
+
+// The code tables in the order the sample set and the help text list them.
+const QList<CodeTable> &codeTables();
+// The table of that name, compared without regard to case; nullptr if none.
+const CodeTable *findCodeTable(const QString &name);
+
+// Width of a text in bytes of the Korean code page: one for ASCII, two for
+// anything else.
+int codePageWidth(const QString &text);
+
+// Number of rows stored in a table. Throws AppError when the database refuses.
+int countRows(QSqlDatabase db, const CodeTable &table);
+// Inserts one row; columns not named take their default (an empty text).
+void insertCodeRow(QSqlDatabase db, const CodeTable &table, const QStringList &columns,
+                   const QStringList &values);
+
+// A fault in the input file, at a line (1 is the header row).
+struct CsvProblem
+{
+    int line = 0;
+    QString reason;
+};
+
+// The file's bytes as text: strict UTF-8 (a leading byte-order mark dropped),
+// otherwise the Korean code page 949. When neither reads every byte, `problem`
+// names the first line that cannot be read.
+struct DecodedText
+{
+    QString text;
+    QString encoding; // "UTF-8", "UTF-8 (BOM)" or "CP949"
+    QList<CsvProblem> problems;
+};
+DecodedText decodeCsvBytes(const QByteArray &bytes);
+
+// One record of a CSV text and the line it starts on.
+struct CsvRecord
+{
+    int line = 0;
+    QStringList fields;
+};
+struct CsvText
+{
+    QList<CsvRecord> records;
+    QList<CsvProblem> problems;
+};
+// Splits text by the usual CSV rules: fields separated by commas, a field in
+// double quotes may hold commas, line breaks and doubled quotes. Empty lines
+// are skipped.
+CsvText parseCsv(const QString &text);
+
+struct ImportReport
+{
+    QString table;
+    QString encoding;
+    int rows = 0;                // rows written (0 unless all were good)
+    QList<CsvProblem> problems;  // empty when the import went through
+    bool ok() const { return problems.isEmpty(); }
+};
+
+// Called after every `progressStep` rows written, with the rows written so far
+// and the rows to write.
+using ImportProgress = std::function<void(int done, int total)>;
+inline constexpr int progressStep = 10000;
+
+// Checks the whole file against the table and its stored keys, then writes
+// every row in one transaction, or nothing when a problem was found. Throws
+// AppError when the database refuses (the transaction is then rolled back).
+ImportReport importCodeTable(QSqlDatabase db, const CodeTable &table, const QByteArray &bytes,
+                             const ImportProgress &progress = {});
+
+} // namespace store

@@ -1,0 +1,51 @@
+#pragma once
+// The commands of jeonpyo-db: each is a function in its own file, listed once in
+// the table of commands.cpp, which the help text and the dispatch both read.
+#include <QSqlDatabase>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+
+namespace dbtool {
+
+// Exit codes that scripts can rely on.
+enum Exit {
+    Success = 0,     // done
+    NothingDone = 1, // status: no schema; demo: the code tables already hold rows
+    UsageError = 2,  // unknown command or table, wrong arguments
+    BadInput = 3,    // the input file cannot be read or has bad rows (nothing written)
+    DatabaseError = 4, // the database cannot be reached, lacks the tables or refuses a statement
+};
+
+struct Command
+{
+    const char *name;
+    const char *arguments; // as shown in the usage line
+    const char *summary;   // one line, Korean
+    int (*run)(const QStringList &arguments);
+};
+
+// Every command, in the order the help text lists them.
+const QList<Command> &commands();
+
+QTextStream &out();
+QTextStream &err();
+
+// Prints "사용법: jeonpyo-db NAME ARGUMENTS" on stderr and returns UsageError.
+int usageOf(const char *name);
+
+// Runs work on the database that ACCOUNT_DB names (or the program's default
+// file). A database error is printed and becomes DatabaseError.
+int withDatabase(const std::function<int(QSqlDatabase)> &work);
+// Prints that the tables are missing and how to make them.
+int noSchema();
+// The database's name for messages (never a password).
+QString databaseName();
+
+// The commands; each lives in the file of its name.
+int runInit(const QStringList &arguments);
+int runStatus(const QStringList &arguments);
+int runDemo(const QStringList &arguments);
+int runImport(const QStringList &arguments);
+
+} // namespace dbtool

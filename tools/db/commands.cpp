@@ -1,0 +1,65 @@
+#include "command.h"
+
+#include "entry/error.h"
+#include "store/connection.h"
+
+namespace dbtool {
+
+const QList<Command> &commands()
+{
+    static const QList<Command> table = {
+        {"init", "", "테이블을 만듭니다. 이미 있으면 아무것도 바꾸지 않습니다.", runInit},
+        {"status", "", "테이블이 있는지 알려 줍니다 (있으면 0, 없으면 1).", runStatus},
+        {"demo", "", "비어 있는 코드 테이블에 보기 자료를 넣습니다.", runDemo},
+        {"import", "테이블 파일.csv", "코드 테이블 하나를 CSV 파일에서 가져옵니다.", runImport},
+    };
+    return table;
+}
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int usageOf(const char *name)
+{
+    for (const Command &command : commands())
+        if (qstrcmp(command.name, name) == 0)
+            err() << QStringLiteral("사용법: jeonpyo-db %1 %2")
+                         .arg(QString::fromUtf8(command.name), QString::fromUtf8(command.arguments))
+                         .trimmed()
+                  << Qt::endl;
+    return UsageError;
+}
+
+QString databaseName()
+{
+    return store::resolveTarget().displayName();
+}
+
+int withDatabase(const std::function<int(QSqlDatabase)> &work)
+{
+    try {
+        return work(store::account());
+    } catch (const AppError &error) {
+        err() << error.message() << Qt::endl;
+        return DatabaseError;
+    }
+}
+
+int noSchema()
+{
+    err() << QStringLiteral("데이타베이스 '%1'에 테이블이 없습니다. 먼저 'jeonpyo-db init'으로 만드세요.")
+                 .arg(databaseName())
+          << Qt::endl;
+    return DatabaseError;
+}
+
+} // namespace dbtool

@@ -1,0 +1,69 @@
+#include "command.h"
+
+#include "store/csvimport.h"
+#include "store/schema.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace dbtool {
+
+namespace {
+
+QString tableNames()
+{
+    QStringList names;
+    for (const store::CodeTable &table : store::codeTables())
+        names << table.name;
+    return names.join(QLatin1String(", "));
+}
+
+int report(const store::ImportReport &result, const QString &file)
+{
+    const QString shown = QFileInfo(file).fileName();
+    if (result.ok()) {
+        out() << QStringLiteral("%1 테이블에 %2행을 넣었습니다 (%3, %4).")
+                     .arg(result.table)
+                     .arg(result.rows)
+                     .arg(shown, result.encoding)
+              << Qt::endl;
+        return Success;
+    }
+    for (const store::CsvProblem &problem : result.problems)
+        err() << QStringLiteral("%1 %2행: %3").arg(shown).arg(problem.line).arg(problem.reason) << Qt::endl;
+    err() << QStringLiteral("가져오지 않았습니다: 잘못된 곳이 %1군데 있습니다. %2 테이블은 바뀌지 않았습니다.")
+                 .arg(result.problems.size())
+                 .arg(result.table)
+          << Qt::endl;
+    return BadInput;
+}
+
+} // namespace
+
+int runImport(const QStringList &arguments)
+{
+    if (arguments.size() != 2)
+        return usageOf("import");
+    const store::CodeTable *table = store::findCodeTable(arguments[0]);
+    if (!table) {
+        err() << QStringLiteral("알 수 없는 테이블입니다: '%1'. 가져올 수 있는 테이블: %2").arg(arguments[0], tableNames())
+              << Qt::endl;
+        return UsageError;
+    }
+    QFile file(arguments[1]);
+    if (!file.open(QIODevice::ReadOnly)) {
+        err() << QStringLiteral("파일을 읽을 수 없습니다: %1 (%2)").arg(arguments[1], file.errorString()) << Qt::endl;
+        return BadInput;
+    }
+    const QByteArray bytes = file.readAll();
+    return withDatabase([&](QSqlDatabase db) {
+        if (!store::hasSchema(db))
+            return noSchema();
+        const auto progress = [](int done, int total) {
+            err() << QStringLiteral("%1 / %2행 넣는 중...").arg(done).arg(total) << Qt::endl;
+        };
+        return report(store::importCodeTable(db, *table, bytes, progress), arguments[1]);
+    });
+}
+
+} // namespace dbtool
