@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace report {
 
@@ -101,7 +102,16 @@ private:
             x = e.right * m_xScale - width;
         else if (e.placement == Placement::Centre)
             x = (e.left + e.right) / 2 * m_xScale - width / 2;
-        m_painter.drawText(QPointF(x, (bandTop + e.top) * m_yScale + metrics.ascent()), text);
+        const double baseline = (bandTop + e.top) * m_yScale + metrics.ascent();
+        // Blanks are left out and each word is placed at its own offset: some
+        // fonts share the blank's glyph with control characters, and a PDF
+        // reader would then read the blanks back as those.
+        static const QRegularExpression word(QStringLiteral("[^ ]+"));
+        for (auto it = word.globalMatch(text); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            const double offset = metrics.horizontalAdvance(text.left(match.capturedStart()));
+            m_painter.drawText(QPointF(x + offset, baseline), match.captured());
+        }
     }
 
     const Report &m_report;
