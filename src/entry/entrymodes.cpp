@@ -187,6 +187,9 @@ void EntryWindow::watch(QWidget *widget)
 
 void EntryWindow::onFocusChanged(QWidget *old, QWidget *now)
 {
+    // The branch list's popup is part of the branch combo.
+    if (old && old->window() == cbKubun->view()->window() && old->window() != this)
+        old = cbKubun;
     if (now && now->window() == this)
         m_focusTarget = now;
     // Focus moves made while a field is being left (a message box, a dialog, a

@@ -42,6 +42,8 @@ EntryWindow::EntryWindow(QWidget *parent) : QWidget(parent)
     gulim.setPixelSize(12);
     setFont(gulim);
     setAttribute(Qt::WA_DeleteOnClose);
+    // The fields are narrow: the text gets all of their width.
+    setStyleSheet(QStringLiteral("QLineEdit { padding: 0px 1px; }"));
 
     buildHeader();
     buildButtonBar();

@@ -1,0 +1,66 @@
+#include "app/singleinstance.h"
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+namespace {
+constexpr char raiseRequest[] = "raise\n";
+}
+
+QString SingleInstance::nameFor(const QString &programName)
+{
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = QDir::home().dirName();
+    return programName + QLatin1Char('-') + user;
+}
+
+SingleInstance::SingleInstance(const QString &programName, QObject *parent)
+    : QObject(parent), m_name(nameFor(programName))
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    m_lock = std::make_unique<QLockFile>(folder + QLatin1Char('/') + m_name + QStringLiteral(".lock"));
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0)) {
+        m_first = true;
+        QLocalServer::removeServer(m_name); // a socket left by a copy that died
+        m_server = std::make_unique<QLocalServer>();
+        m_server->setSocketOptions(QLocalServer::UserAccessOption);
+        m_server->listen(m_name);
+        connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
+            while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+                connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                    if (socket->readAll().startsWith("raise") && m_raise)
+                        m_raise();
+                    socket->disconnectFromServer();
+                });
+                connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+        return;
+    }
+    // Held by a live copy; a lock that cannot be created at all leaves us first.
+    m_first = m_lock->error() != QLockFile::LockFailedError;
+}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::handOver()
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_name);
+    if (!socket.waitForConnected(2000))
+        return false;
+    socket.write(raiseRequest);
+    socket.waitForBytesWritten(2000);
+    socket.waitForDisconnected(2000);
+    return true;
+}
+
+void SingleInstance::onHandOver(std::function<void()> raise)
+{
+    m_raise = std::move(raise);
+}
