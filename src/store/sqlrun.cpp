@@ -7,6 +7,16 @@
 
 namespace store {
 
+namespace {
+
+// A statement that failed inside a PostgreSQL transaction cannot be freed on
+// the server until the transaction has been rolled back (the server ignores
+// every command before that), so it is kept until the transaction ends.
+std::vector<QSqlQuery> failedInTransaction;
+int openTransactions = 0;
+
+} // namespace
+
 QString describe(const QSqlError &error)
 {
     QString text = error.databaseText().trimmed();
@@ -27,8 +37,12 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
         const bool nullText = value.typeId() == QMetaType::QString && value.toString().isNull();
         query.bindValue(name, nullText ? QVariant(QString(QLatin1String(""))) : value);
     }
-    if (!query.exec())
-        throw AppError(describe(query.lastError()));
+    if (!query.exec()) {
+        const QString message = describe(query.lastError());
+        if (openTransactions > 0)
+            failedInTransaction.push_back(std::move(query));
+        throw AppError(message);
+    }
     return query;
 }
 
@@ -46,16 +60,19 @@ Transaction::Transaction(QSqlDatabase db) : m_db(db)
     else if (!db.transaction())
         throw AppError(describe(db.lastError()));
     m_open = true;
+    ++openTransactions;
 }
 
 Transaction::~Transaction()
 {
-    if (!m_open)
-        return;
-    if (m_db.driverName() == QLatin1String("QSQLITE"))
-        QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
-    else
-        m_db.rollback();
+    if (m_open) {
+        if (m_db.driverName() == QLatin1String("QSQLITE"))
+            QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+        else
+            m_db.rollback();
+    }
+    if (--openTransactions == 0)
+        failedInTransaction.clear();
 }
 
 void Transaction::commit()

@@ -115,16 +115,17 @@ void TestDatabase::refuseMarkedLines()
     QSqlDatabase db = store::account();
     const QString marker = QLatin1Char('\'') + refusedText() + QLatin1Char('\'');
     if (m_engine == store::Engine::SQLite) {
-        store::exec(db, QStringLiteral("CREATE TRIGGER refuse_marked BEFORE INSERT ON Account_Jen_AA "
-                                       "WHEN NEW.Ac_Text = %1 BEGIN SELECT RAISE(ABORT, 'line refused'); END")
-                            .arg(marker));
+        for (const char *event : {"INSERT", "UPDATE"})
+            store::exec(db, QStringLiteral("CREATE TRIGGER refuse_marked_%1 BEFORE %1 ON Account_Jen_AA "
+                                           "WHEN NEW.Ac_Text = %2 BEGIN SELECT RAISE(ABORT, 'line refused'); END")
+                                .arg(QLatin1String(event), marker));
         return;
     }
     store::exec(db, QStringLiteral("CREATE FUNCTION refuse_marked() RETURNS trigger LANGUAGE plpgsql AS $$ "
                                    "BEGIN IF NEW.Ac_Text = %1 THEN RAISE EXCEPTION 'line refused'; END IF; "
                                    "RETURN NEW; END $$")
                         .arg(marker));
-    store::exec(db, QStringLiteral("CREATE TRIGGER refuse_marked BEFORE INSERT ON Account_Jen_AA "
+    store::exec(db, QStringLiteral("CREATE TRIGGER refuse_marked BEFORE INSERT OR UPDATE ON Account_Jen_AA "
                                    "FOR EACH ROW EXECUTE FUNCTION refuse_marked()"));
 }
 

@@ -33,7 +33,7 @@ public:
     void addBranch(const QString &code, const QString &name, const QString &place);
     // Writes a stored line as given, blanks and all.
     void insertRaw(const store::StoredLine &line);
-    // Every later insert of a line whose Ac_Text is refusedText fails.
+    // Every later insert or update of a line whose Ac_Text is refusedText fails.
     void refuseMarkedLines();
     static QString refusedText() { return QStringLiteral("refused by the test trigger"); }
     // Every stored line, ordered by voucher number, entry and side.
