@@ -1,0 +1,95 @@
+// A server that wants a password: the clerk is asked for it, asked again after
+// a wrong one, and told plainly when giving up.
+#include "entry/error.h"
+#include "store/connection.h"
+#include "support/pgserver.h"
+
+#include <QTest>
+#include <memory>
+
+class TestLogin : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<PgServer> m_server;
+    QStringList m_problems; // what the prompt was told, in order
+
+    // A prompt that gives the answers in turn and gives up after the last.
+    void answerWith(const QStringList &passwords)
+    {
+        m_problems.clear();
+        auto remaining = std::make_shared<QStringList>(passwords);
+        store::setLoginPrompt([this, remaining](QString &user, QString &password, const QString &problem) {
+            m_problems << problem;
+            if (remaining->isEmpty())
+                return false;
+            user = m_server->user();
+            password = remaining->takeFirst();
+            return true;
+        });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString why;
+        if (!PgServer::available(&why))
+            QSKIP(qPrintable(why));
+        m_server = std::make_unique<PgServer>(PgServer::Login::Password);
+        try {
+            m_server->start();
+            m_server->createDatabase("jeonpyo_login");
+        } catch (const AppError &error) {
+            QFAIL(qPrintable(error.message()));
+        }
+        qputenv("ACCOUNT_DB", m_server->uri("jeonpyo_login", false).toUtf8());
+    }
+
+    void cleanup()
+    {
+        store::closeAccount();
+        store::setLoginPrompt({});
+    }
+
+    void cleanupTestCase()
+    {
+        m_server.reset();
+    }
+
+    void theServerAsksForThePasswordThatWasNotGiven()
+    {
+        answerWith({m_server->password()});
+        QVERIFY(store::account().isOpen());
+        QCOMPARE(m_problems, QStringList({"암호를 입력하세요."}));
+    }
+
+    void aWrongPasswordIsAskedForAgain()
+    {
+        answerWith({"wrong", m_server->password()});
+        QVERIFY(store::account().isOpen());
+        QCOMPARE(m_problems,
+                 QStringList({"암호를 입력하세요.", "로그인 이름 또는 암호가 틀렸습니다. 다시 입력하세요."}));
+    }
+
+    void givingUpIsReportedWithoutThePassword()
+    {
+        answerWith({"secret-wrong-password"});
+        try {
+            store::account();
+            QFAIL("the connection opened without the right password");
+        } catch (const AppError &error) {
+            QVERIFY2(error.message().startsWith("데이타베이스 'postgres@127.0.0.1:"), qPrintable(error.message()));
+            QVERIFY2(error.message().contains("에 연결할 수 없습니다."), qPrintable(error.message()));
+            QVERIFY(!error.message().contains("secret-wrong-password"));
+        }
+        QCOMPARE(m_problems.size(), 2);
+    }
+
+    void withoutAPromptTheFailureIsReportedAtOnce()
+    {
+        QVERIFY_THROWS_EXCEPTION(AppError, store::account());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLogin)
+#include "test_login.moc"
