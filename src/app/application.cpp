@@ -44,6 +44,7 @@ int runJeonpyo(int argc, char *argv[])
 
     EntryWindow *entry = createWindowSet();
     instance.onHandOver([entry] {
+        qInfo("jeonpyo: a second start brought this window forward");
         if (entry->isMinimized())
             entry->showNormal();
         entry->raise();

@@ -32,12 +32,10 @@ SingleInstance::SingleInstance(const QString &programName, QObject *parent)
         m_server->listen(m_name);
         connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
             while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-                connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                    if (socket->readAll().startsWith("raise") && m_raise)
-                        m_raise();
-                    socket->disconnectFromServer();
-                });
                 connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QLocalSocket::readyRead, this, [this, socket] { serve(socket); });
+                if (socket->bytesAvailable() > 0) // the request may have come with the connection
+                    serve(socket);
             }
         });
         return;
@@ -47,6 +45,15 @@ SingleInstance::SingleInstance(const QString &programName, QObject *parent)
 }
 
 SingleInstance::~SingleInstance() = default;
+
+void SingleInstance::serve(QLocalSocket *socket)
+{
+    if (!socket->canReadLine())
+        return;
+    if (socket->readLine().startsWith("raise") && m_raise)
+        m_raise();
+    socket->disconnectFromServer();
+}
 
 bool SingleInstance::handOver()
 {

@@ -28,6 +28,8 @@ public:
     static QString nameFor(const QString &programName);
 
 private:
+    void serve(class QLocalSocket *socket);
+
     QString m_name;
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<QLocalServer> m_server;
