@@ -25,7 +25,10 @@ void addColumnLines(Band &band)
 
 Band heading()
 {
-    return {BandKind::PageHeader, QStringLiteral("Heading"), 20.1, report::NoFrame,
+    return {BandKind::PageHeader,
+            QStringLiteral("Heading"),
+            20.1,
+            report::NoFrame,
             {label(QStringLiteral("qlTitle"), QStringLiteral("대 체    전 표"), 115.6, 3.4, 20, true),
              label(QStringLiteral("qlKubun"), QStringLiteral("구    분 :"), 1.1, 11.9, 9, false),
              label(QStringLiteral("qlDate"), QStringLiteral("기준일자 : 2001-12-31"), 118.3, 12.7, 10, true),
@@ -34,12 +37,17 @@ Band heading()
 
 Band columnTitles()
 {
-    Band band{BandKind::Child, QStringLiteral("Column titles"), 12.4,
+    Band band{BandKind::Child,
+              QStringLiteral("Column titles"),
+              12.4,
               report::FrameTop | report::FrameBottom | report::FrameLeft | report::FrameRight,
               {label({}, QStringLiteral("계정과목 이름"), 9.5, 0.5, 9, true),
                label({}, QStringLiteral("계정과목 코드"), 10.3, 4.2, 9, false),
                label({}, QStringLiteral("사원 이름코드"), 10.1, 8.2, 9, false),
-               label({}, QStringLiteral("적               요               기               재               사               항"), 49.7, 0.5, 9, true),
+               label({},
+                     QStringLiteral(
+                         "적               요               기               재               사               항"),
+                     49.7, 0.5, 9, true),
                label({}, QStringLiteral("부   서  이   름    코   드"), 42.1, 4.2, 9, false),
                label({}, QStringLiteral("프   로   젝   트  이   름    코   드"), 41.8, 8.2, 9, false),
                label({}, QStringLiteral("거 래 처  및  은 행 이 름 코 드"), 148.7, 4.2, 9, false),
@@ -67,7 +75,9 @@ Element toRight(const char *column, double right, double top, const QString &mas
 
 Band voucherRow()
 {
-    Band band{BandKind::Detail, QStringLiteral("Voucher row"), 12.4,
+    Band band{BandKind::Detail,
+              QStringLiteral("Voucher row"),
+              12.4,
               report::FrameBottom | report::FrameLeft | report::FrameRight,
               {centred("Ac_JenName", 0.5, true), centred("Ac_JenCode", 4.2, false),
                centred("Sawon_NameCode", 7.9, false), fromLeft("Ac_Text", 0.5, true),
@@ -83,7 +93,9 @@ Band voucherRow()
 // lower half.
 Band totals()
 {
-    return {BandKind::Summary, QStringLiteral("Totals"), 11.4,
+    return {BandKind::Summary,
+            QStringLiteral("Totals"),
+            11.4,
             report::FrameBottom | report::FrameLeft | report::FrameRight,
             {label({}, QStringLiteral("합              계"), 134.4, 3.4, 11, true),
              sum(QStringLiteral("Cr_Amt"), 234.2, 6.1, 11, true, thousands),

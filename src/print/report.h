@@ -37,8 +37,8 @@ enum class Placement { Left, Right, Centre };
 struct Element
 {
     ElementKind kind = ElementKind::Label;
-    QString name;  // a label's object name, or the column a field or sum prints
-    QString text;  // a label's caption
+    QString name; // a label's object name, or the column a field or sum prints
+    QString text; // a label's caption
     Placement placement = Placement::Left;
     double left = 0;  // the left edge (Left, Centre) or a line's x
     double right = 0; // the right edge (Right, Centre)

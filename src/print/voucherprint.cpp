@@ -6,9 +6,9 @@
 #include "print/fmqrmarvet3.h"
 
 #include <QAction>
-#include <QGuiApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -86,7 +86,8 @@ void addPdfAction(QPrintPreviewDialog &dialog, const SheetData &sheet, const QSt
     auto *action = new QAction(QStringLiteral("PDF로 저장"), &dialog);
     action->setObjectName(QStringLiteral("savePdfAction"));
     action->setToolTip(QStringLiteral("전표를 PDF 파일로 저장합니다"));
-    QObject::connect(action, &QAction::triggered, &dialog, [&dialog, &sheet, name] { savePdfAs(&dialog, sheet, name); });
+    QObject::connect(action, &QAction::triggered, &dialog,
+                     [&dialog, &sheet, name] { savePdfAs(&dialog, sheet, name); });
     if (auto *bar = dialog.findChild<QToolBar *>())
         bar->addAction(action);
     else

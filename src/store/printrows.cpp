@@ -39,8 +39,8 @@ Params keyParams(const PrintKey &key)
 
 QStringList countStatement()
 {
-    return QStringList{QStringLiteral("Select  *,")} + nameCodes() + voucherLines
-        + QStringList{QStringLiteral("Order   By  Serial_Jen, Serial_Bun, Serial_CrDR")};
+    return QStringList{QStringLiteral("Select  *,")} + nameCodes() + voucherLines +
+           QStringList{QStringLiteral("Order   By  Serial_Jen, Serial_Bun, Serial_CrDR")};
 }
 
 // Both halves of the union give every column the same type on either engine:

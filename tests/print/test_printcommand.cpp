@@ -86,8 +86,8 @@ private slots:
             if (auto *printer = dialog->printer())
                 layout = printer->pageLayout();
             const auto actions = dialog->findChildren<QAction *>(QStringLiteral("savePdfAction"));
-            hasPdfAction = actions.size() == 1 && actions.front()->text() == QStringLiteral("PDF로 저장")
-                && !actions.front()->associatedObjects().isEmpty();
+            hasPdfAction = actions.size() == 1 && actions.front()->text() == QStringLiteral("PDF로 저장") &&
+                           !actions.front()->associatedObjects().isEmpty();
             dialog->reject();
         });
         QVERIFY(print::previewVoucher(nullptr, {date, branchText, branch, serial}));

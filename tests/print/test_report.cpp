@@ -21,14 +21,26 @@ report::Report listReport()
     r.margins = QMarginsF(10, 10, 10, 10);
     r.fontFamily = QStringLiteral("굴림");
     r.bands = {
-        {BandKind::PageHeader, QStringLiteral("Heading"), 15, NoFrame,
+        {BandKind::PageHeader,
+         QStringLiteral("Heading"),
+         15,
+         NoFrame,
          {label(QStringLiteral("qlTitle"), QStringLiteral("HEADING"), 5, 2, 12, true)}},
-        {BandKind::Child, QStringLiteral("Titles"), 8, FrameTop | FrameBottom,
+        {BandKind::Child,
+         QStringLiteral("Titles"),
+         8,
+         FrameTop | FrameBottom,
          {label({}, QStringLiteral("TITLES"), 5, 1, 9, false)}},
-        {BandKind::Detail, QStringLiteral("Line"), 10, FrameBottom,
+        {BandKind::Detail,
+         QStringLiteral("Line"),
+         10,
+         FrameBottom,
          {field(QStringLiteral("name"), Placement::Left, 5, 0, 2, 9, false),
           field(QStringLiteral("amount"), Placement::Right, 0, 120, 2, 9, false, QStringLiteral("#,###"))}},
-        {BandKind::Summary, QStringLiteral("Total"), 10, FrameBottom,
+        {BandKind::Summary,
+         QStringLiteral("Total"),
+         10,
+         FrameBottom,
          {label({}, QStringLiteral("TOTAL"), 5, 2, 9, true),
           sum(QStringLiteral("amount"), 120, 2, 9, true, QStringLiteral("#,###"))}},
     };
@@ -135,8 +147,8 @@ private slots:
         QTest::newRow("zero prints nothing") << "#,###" << QVariant(0.0) << "";
         QTest::newRow("under a half rounds to nothing") << "#,###" << QVariant(0.4) << "";
         QTest::newRow("negatives lead with a minus") << "#,###" << QVariant(-1234.5) << "-1,235";
-        QTest::newRow("without a mask the text stands") << "" << QVariant(QStringLiteral("김철수   S001"))
-                                                        << "김철수   S001";
+        QTest::newRow("without a mask the text stands")
+            << "" << QVariant(QStringLiteral("김철수   S001")) << "김철수   S001";
     }
     void numberMasks()
     {

@@ -8,8 +8,8 @@
 #include "print/voucherprint.h"
 
 #include <QImage>
-#include <algorithm>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -141,8 +141,8 @@ class TestSheet : public QObject
         storeSampleVoucher(*m_db, date, branch, serial, lines / 2);
         if (lines % 2)
             m_db->insertRaw(sampleLine(date, branch, serial, lines / 2, true));
-        m_pdf = QStringLiteral("%1/sheet-%2.pdf").arg(qEnvironmentVariable("JEONPYO_TEST_TMP", QDir::tempPath()),
-                                                      QString::number(lines));
+        m_pdf = QStringLiteral("%1/sheet-%2.pdf")
+                    .arg(qEnvironmentVariable("JEONPYO_TEST_TMP", QDir::tempPath()), QString::number(lines));
         QFile::remove(m_pdf);
         const print::VoucherRef ref{date, QStringLiteral("본사/서울"), branch, serial};
         bool printed = false;
@@ -157,10 +157,7 @@ class TestSheet : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        print::installKoreanFonts();
-    }
+    void initTestCase() { print::installKoreanFonts(); }
     void init() { m_db = std::make_unique<TestDatabase>(); }
     void cleanup() { m_db.reset(); }
 
@@ -301,29 +298,52 @@ private slots:
         QTest::addColumn<double>("top"); // within the band
         QTest::addColumn<double>("bandTop");
         const double heading = margin, row = firstRowTop;
-        QTest::newRow("the title") << "대 체 전 표" << "left" << 115.6 << 3.4 << heading;
-        QTest::newRow("the branch heading") << "구 분 :본사/서울" << "left" << 1.1 << 11.9 << heading;
-        QTest::newRow("the date heading") << "기준일자 : 2001-12-31" << "left" << 118.3 << 12.7 << heading;
-        QTest::newRow("the number heading") << "전표번호 :2001-12-31-00000001" << "left" << 1.1 << 16.4 << heading;
-        QTest::newRow("the account name title") << "계정과목 이름" << "left" << 9.5 << 0.5 << titlesTop;
-        QTest::newRow("the employee title") << "사원 이름코드" << "left" << 10.1 << 8.2 << titlesTop;
-        QTest::newRow("the description title") << "적 요 기 재 사 항" << "left" << 49.7 << 0.5 << titlesTop;
-        QTest::newRow("the project title") << "프 로 젝 트 이 름 코 드" << "left" << 41.8 << 8.2 << titlesTop;
-        QTest::newRow("the customer title") << "거 래 처 및 은 행 이 름 코 드" << "left" << 148.7 << 4.2 << titlesTop;
-        QTest::newRow("the item title") << "관 리 항 목 이 름 코 드" << "left" << 158.2 << 8.2 << titlesTop;
-        QTest::newRow("the debit title") << "차 변 금 액" << "left" << 197.9 << 4.2 << titlesTop;
-        QTest::newRow("the credit title") << "대 변 금 액" << "left" << 239.4 << 4.2 << titlesTop;
-        QTest::newRow("the account name, centred") << "재공품" << "centre" << 20.1 << 0.5 << row;
-        QTest::newRow("the account code, centred") << "10102004000" << "centre" << 20.1 << 4.2 << row;
-        QTest::newRow("the employee, centred") << "김철수 S001" << "centre" << 20.1 << 7.9 << row;
-        QTest::newRow("the description") << "원재료 투입" << "left" << 41.5 << 0.5 << row;
-        QTest::newRow("the department") << "생산부 B01" << "left" << 41.5 << 4.2 << row;
-        QTest::newRow("the project") << "신제품개발 P01" << "left" << 41.5 << 7.9 << row;
-        QTest::newRow("the customer, to the right") << "한빛상사 C001" << "right" << 192.1 << 4.2 << row;
-        QTest::newRow("the item, to the right") << "자재A I01" << "right" << 192.1 << 7.9 << row;
-        QTest::newRow("the debit amount") << "1,234,567" << "right" << 234.7 << 4.8 << row;
-        QTest::newRow("the credit amount") << "1,234,567" << "right" << 275.7 << 4.5 << row + rowHeight;
-        QTest::newRow("the total caption") << "합 계" << "left" << 134.4 << 3.4 << totalsTop;
+        QTest::newRow("the title") << "대 체 전 표"
+                                   << "left" << 115.6 << 3.4 << heading;
+        QTest::newRow("the branch heading") << "구 분 :본사/서울"
+                                            << "left" << 1.1 << 11.9 << heading;
+        QTest::newRow("the date heading") << "기준일자 : 2001-12-31"
+                                          << "left" << 118.3 << 12.7 << heading;
+        QTest::newRow("the number heading") << "전표번호 :2001-12-31-00000001"
+                                            << "left" << 1.1 << 16.4 << heading;
+        QTest::newRow("the account name title") << "계정과목 이름"
+                                                << "left" << 9.5 << 0.5 << titlesTop;
+        QTest::newRow("the employee title") << "사원 이름코드"
+                                            << "left" << 10.1 << 8.2 << titlesTop;
+        QTest::newRow("the description title") << "적 요 기 재 사 항"
+                                               << "left" << 49.7 << 0.5 << titlesTop;
+        QTest::newRow("the project title") << "프 로 젝 트 이 름 코 드"
+                                           << "left" << 41.8 << 8.2 << titlesTop;
+        QTest::newRow("the customer title") << "거 래 처 및 은 행 이 름 코 드"
+                                            << "left" << 148.7 << 4.2 << titlesTop;
+        QTest::newRow("the item title") << "관 리 항 목 이 름 코 드"
+                                        << "left" << 158.2 << 8.2 << titlesTop;
+        QTest::newRow("the debit title") << "차 변 금 액"
+                                         << "left" << 197.9 << 4.2 << titlesTop;
+        QTest::newRow("the credit title") << "대 변 금 액"
+                                          << "left" << 239.4 << 4.2 << titlesTop;
+        QTest::newRow("the account name, centred") << "재공품"
+                                                   << "centre" << 20.1 << 0.5 << row;
+        QTest::newRow("the account code, centred") << "10102004000"
+                                                   << "centre" << 20.1 << 4.2 << row;
+        QTest::newRow("the employee, centred") << "김철수 S001"
+                                               << "centre" << 20.1 << 7.9 << row;
+        QTest::newRow("the description") << "원재료 투입"
+                                         << "left" << 41.5 << 0.5 << row;
+        QTest::newRow("the department") << "생산부 B01"
+                                        << "left" << 41.5 << 4.2 << row;
+        QTest::newRow("the project") << "신제품개발 P01"
+                                     << "left" << 41.5 << 7.9 << row;
+        QTest::newRow("the customer, to the right") << "한빛상사 C001"
+                                                    << "right" << 192.1 << 4.2 << row;
+        QTest::newRow("the item, to the right") << "자재A I01"
+                                                << "right" << 192.1 << 7.9 << row;
+        QTest::newRow("the debit amount") << "1,234,567"
+                                          << "right" << 234.7 << 4.8 << row;
+        QTest::newRow("the credit amount") << "1,234,567"
+                                           << "right" << 275.7 << 4.5 << row + rowHeight;
+        QTest::newRow("the total caption") << "합 계"
+                                           << "left" << 134.4 << 3.4 << totalsTop;
     }
     void elementsStandWhereDesigned()
     {
@@ -340,8 +360,9 @@ private slots:
         QVERIFY2(!found.empty(), qPrintable(text));
         QCOMPARE(found.size(), size_t(1));
         const double left = found.front().left - margin, right = found.front().right - margin;
-        const double at = anchor == QLatin1String("left") ? left : anchor == QLatin1String("right") ? right
-                                                                                                   : (left + right) / 2;
+        const double at = anchor == QLatin1String("left")    ? left
+                          : anchor == QLatin1String("right") ? right
+                                                             : (left + right) / 2;
         QVERIFY2(qAbs(at - x) <= 0.5, qPrintable(QStringLiteral("%1 at x %2, designed %3").arg(text).arg(at).arg(x)));
         const double measuredTop = found.front().top - bandTop;
         QVERIFY2(qAbs(measuredTop - top) <= 0.5,
