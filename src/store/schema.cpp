@@ -77,7 +77,8 @@ QStringList statements(bool pg)
         << QStringLiteral("CREATE INDEX Account_Jen_AA_Line ON Account_Jen_AA "
                           "((rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr)))")
         << QStringLiteral("CREATE INDEX Account_Jen_AA_Entry ON Account_Jen_AA ((rtrim(Serial_Jen) || rtrim(Serial_Bun)))")
-        << QStringLiteral("CREATE INDEX Account_Jen_AA_Max ON Account_Jen_AA (Date_Day, Serial_Jen)");
+        // The drawing of a number: the greatest voucher number of a trimmed date.
+        << QStringLiteral("CREATE INDEX Account_Jen_AA_Max ON Account_Jen_AA (rtrim(Date_Day), Serial_Jen)");
     all << codeTable(QStringLiteral("Kubun_Table"), {"Kubun_Code:5", "Kubun_Name:50", "Kubun_JangSo:50"}, pg)
         << codeTable(QStringLiteral("test_ac_code"),
                      {"ac_code:12", "ac_name:90", "bigo:116", "code_kubun:5", "a_kubun:1", "b_kubun:2", "c_kubun:2"}, pg)
