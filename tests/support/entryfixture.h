@@ -16,8 +16,9 @@ public:
     enum class Windows { EntryOnly, WholeSet };
     // EntryOnly: the entry window alone, its name fields without lookups.
     // prepare runs on the fresh database before the window is created.
+    // server: a PostgreSQL server to make the database on; SQLite without one.
     explicit EntryFixture(Windows windows = Windows::EntryOnly,
-                          const std::function<void(TestDatabase &)> &prepare = {});
+                          const std::function<void(TestDatabase &)> &prepare = {}, PgServer *server = nullptr);
     explicit EntryFixture(const std::function<void(TestDatabase &)> &prepare)
         : EntryFixture(Windows::EntryOnly, prepare) {}
     ~EntryFixture();
@@ -25,7 +26,7 @@ public:
     EntryWindow &window() { return *m_window; }
     QLineEdit *field(const QString &name) { return m_window->field(name); }
     MessageRecorder messages;
-    TestDatabase &database() { return m_database; }
+    TestDatabase &database() { return *m_database; }
 
     // Reopens the window so that it lists what the store now holds.
     void relist();
@@ -33,9 +34,26 @@ public:
     void activate();
 
 private:
-    TestDatabase m_database;
+    std::unique_ptr<TestDatabase> m_database;
     EntryWindow *m_window = nullptr;
     Windows m_windows;
+};
+
+// Window tests that run every test function on SQLite and on PostgreSQL (global
+// data rows "SQLite" and "PostgreSQL"); server() is null on SQLite.
+class BothEnginesTestCase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    PgServer *server();
+
+private slots:
+    void initTestCase_data();
+    void cleanupTestCase();
+
+private:
+    std::unique_ptr<PgServer> m_server;
 };
 
 // Typing as a clerk does: ASCII by keys, anything else as an input-method commit.
@@ -45,3 +63,12 @@ void commitText(QWidget *widget, const QString &text);
 void focusOn(QWidget *widget);
 // The object name of the focused control.
 QString focusedName();
+
+// The search dialogs as a clerk uses them.
+class QTableView;
+QWidget *dialogNamed(const QString &objectName);
+QTableView *dialogGrid(const QString &objectName);
+// The grid row of the dialog that shows `code`; -1 when none does.
+int dialogRowOf(const QString &objectName, const QString &code);
+// Double-clicks the row showing `code` (the dialog writes it back and hides).
+void pickByDoubleClick(const QString &objectName, const QString &code);
