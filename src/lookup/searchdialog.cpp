@@ -14,7 +14,10 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace lookup {
 
@@ -219,10 +222,14 @@ void SearchDialog::buildGrid()
     // The row indicator only shows where the grid stands; moving happens in the cells.
     m_grid->verticalHeader()->setSectionsClickable(false);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
-    // A shown width counts characters of the grid's font, plus the cell's margins.
-    const int charWidth = m_grid->fontMetrics().averageCharWidth();
+    // A shown width counts characters of the grid's font, plus the cell's
+    // margins. Fonts for Hangul report an average narrower than a digit, which
+    // would cut the codes short, so a digit's width is the least taken.
+    const QFontMetrics metrics = m_grid->fontMetrics();
+    const int charWidth = std::max(metrics.averageCharWidth(), metrics.horizontalAdvance(QLatin1Char('0')));
+    const int margins = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1);
     for (int i = 0; i < int(m_spec.columns.size()); ++i)
-        m_grid->setColumnWidth(i, m_spec.columns[i].shownWidth * charWidth + 4);
+        m_grid->setColumnWidth(i, m_spec.columns[i].shownWidth * charWidth + margins);
 
     connect(m_grid, &QTableView::clicked, this, &SearchDialog::pick);
     connect(m_grid, &QTableView::doubleClicked, this, &SearchDialog::pickAndClose);
