@@ -85,23 +85,23 @@ DialogSpec codeTableDialog(const QString &objectName, const QString &caption, QS
 std::vector<DialogSpec> build()
 {
     std::vector<DialogSpec> all;
-    all.push_back(accountDialog(QStringLiteral("Form1"), LookupStatement::DebitAccounts,
-                                QStringLiteral("edCR_Ac_JenName_%1")));
-    all.push_back(accountDialog(QStringLiteral("Form7"), LookupStatement::CreditAccounts,
-                                QStringLiteral("edDR_Ac_JenName_%1")));
+    all.push_back(
+        accountDialog(QStringLiteral("Form1"), LookupStatement::DebitAccounts, QStringLiteral("edCR_Ac_JenName_%1")));
+    all.push_back(
+        accountDialog(QStringLiteral("Form7"), LookupStatement::CreditAccounts, QStringLiteral("edDR_Ac_JenName_%1")));
     all.push_back(customerDialog());
-    all.push_back(codeTableDialog(
-        QStringLiteral("Form3"), QStringLiteral("사원이름을 검색하는 창입니다."), QSize(788, 680),
-        QStringLiteral("사원이름"), LookupStatement::Employees, QStringLiteral("Sawon"),
-        {
-            {QStringLiteral("Sawon_Code"), 12, QStringLiteral("사 원 코 드")},
-            {QStringLiteral("Sawon_Name"), 20, QStringLiteral("사   원      이   름")},
-            {QStringLiteral("Sawon_Kubun"), 6, QStringLiteral("성  별")},
-            {QStringLiteral("Sawon_Jumin"), 15, QStringLiteral("주 민  등 록 번 호")},
-            {QStringLiteral("Sawon_Text"), 50,
-             QStringLiteral("적          요          기          재          사          항")},
-        },
-        true));
+    all.push_back(
+        codeTableDialog(QStringLiteral("Form3"), QStringLiteral("사원이름을 검색하는 창입니다."), QSize(788, 680),
+                        QStringLiteral("사원이름"), LookupStatement::Employees, QStringLiteral("Sawon"),
+                        {
+                            {QStringLiteral("Sawon_Code"), 12, QStringLiteral("사 원 코 드")},
+                            {QStringLiteral("Sawon_Name"), 20, QStringLiteral("사   원      이   름")},
+                            {QStringLiteral("Sawon_Kubun"), 6, QStringLiteral("성  별")},
+                            {QStringLiteral("Sawon_Jumin"), 15, QStringLiteral("주 민  등 록 번 호")},
+                            {QStringLiteral("Sawon_Text"), 50,
+                             QStringLiteral("적          요          기          재          사          항")},
+                        },
+                        true));
     all.push_back(codeTableDialog(
         QStringLiteral("Form4"), QStringLiteral("부서이름을 검색하는 창입니다."), QSize(775, 646),
         QStringLiteral("부서이름"), LookupStatement::Departments, QStringLiteral("Buser"),

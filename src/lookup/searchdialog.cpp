@@ -89,9 +89,7 @@ bool isAltF4(const QKeyEvent *key)
 } // namespace
 
 SearchDialog::SearchDialog(const DialogSpec &spec, QWidget *entryWindow)
-    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-    , m_spec(spec)
-    , m_entry(entryWindow)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_spec(spec), m_entry(entryWindow)
 {
     setObjectName(spec.objectName);
     setWindowTitle(spec.caption);
@@ -196,8 +194,7 @@ void SearchDialog::buildButtonBar(QWidget *band)
 void SearchDialog::buildGrid()
 {
     m_model = new QStandardItemModel(0, int(m_spec.columns.size()), this);
-    const Qt::Alignment titleAlignment =
-        m_spec.centredTitles ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
+    const Qt::Alignment titleAlignment = m_spec.centredTitles ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
     for (int i = 0; i < int(m_spec.columns.size()); ++i) {
         auto *title = new QStandardItem(m_spec.columns[i].title);
         title->setTextAlignment(titleAlignment);

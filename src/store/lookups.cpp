@@ -32,7 +32,7 @@ struct AccountVariant
     QString nameCodes;      // the code list of the name branch
     QString inventoryCodes; // the code list of the inventory group branch
     std::vector<Group> groups;
-    bool namedOnly;         // only rows with a classification (the having line)
+    bool namedOnly; // only rows with a classification (the having line)
 };
 
 const AccountVariant debitVariant{
@@ -199,11 +199,13 @@ Statement statementFor(LookupStatement statement, KindChoice choice)
     case LookupStatement::CreditAccounts:
         return {accountStatement(creditVariant), tbacName, accountColumns};
     case LookupStatement::CustomersAndBanks:
-        return {customerAndBankStatement(choice), tbName,
+        return {customerAndBankStatement(choice),
+                tbName,
                 {QStringLiteral("Tot_Code"), QStringLiteral("Tot_Name"), QStringLiteral("Tot_No"),
                  QStringLiteral("Tot_Kubun")}};
     case LookupStatement::Employees:
-        return {employeeStatement(), tbName,
+        return {employeeStatement(),
+                tbName,
                 {QStringLiteral("Sawon_Code"), QStringLiteral("Sawon_Name"), QStringLiteral("Sawon_Kubun"),
                  QStringLiteral("Sawon_Jumin"), QStringLiteral("Sawon_Text")}};
     case LookupStatement::Departments:

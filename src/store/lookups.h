@@ -37,7 +37,6 @@ QString searchPattern(const QString &searchText);
 
 // Runs a statement with a pattern from searchPattern(). The kind choice is read
 // by CustomersAndBanks only. Throws AppError when the database refuses.
-LookupResult lookup(LookupStatement statement, const QString &pattern,
-                    KindChoice choice = KindChoice::All);
+LookupResult lookup(LookupStatement statement, const QString &pattern, KindChoice choice = KindChoice::All);
 
 } // namespace store

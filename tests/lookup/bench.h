@@ -51,8 +51,10 @@ public:
     }
 
     static QTableView *grid(QWidget *dialog) { return dialog->findChild<QTableView *>(QStringLiteral("DBGrid1")); }
-    template <typename T>
-    static T *control(QWidget *dialog, const QString &name) { return dialog->findChild<T *>(name); }
+    template <typename T> static T *control(QWidget *dialog, const QString &name)
+    {
+        return dialog->findChild<T *>(name);
+    }
 
     // The codes the grid lists, top to bottom.
     static QStringList listed(QWidget *dialog)

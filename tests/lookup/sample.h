@@ -64,8 +64,7 @@ inline void fill()
           {"S002", "O'Neil 상사", "220", "86", "11111"}});
     rows("Bank_Table", {"Bank_Code", "Bank_Name", "Bank_Serial"},
          {{"B001", "국민은행 본점", "123-01-456789"}, {"C100", "우리은행 역삼", "1002-333-444444"}});
-    rows("Sawon_Table",
-         {"Sawon_Code", "Sawon_Name", "Sawon_Kubun", "Sawon_Jumin01", "Sawon_Jumin02", "Sawon_Text"},
+    rows("Sawon_Table", {"Sawon_Code", "Sawon_Name", "Sawon_Kubun", "Sawon_Jumin01", "Sawon_Jumin02", "Sawon_Text"},
          {{"E001", "김민수", "남", "750312", "1000001", "생산1부 반장"},
           {"E002", "이영희", "여", "820527", "2000002", "경리부 대리"}});
     rows("Buser_Table", {"Buser_Code", "Buser_Name", "Buser_Text"},

@@ -40,19 +40,39 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("fields");
         QTest::newRow("the debit account fills the debit line only")
-            << "Form1" << "당기" << "40302004000" << "당기제품제조원가" << QStringList{"edCR_Ac_JenName_03"};
-        QTest::newRow("the credit account fills the credit line only")
-            << "Form7" << "임금" << "40403001000" << "임금" << QStringList{"edDR_Ac_JenName_03"};
+            << "Form1"
+            << "당기"
+            << "40302004000"
+            << "당기제품제조원가" << QStringList{"edCR_Ac_JenName_03"};
+        QTest::newRow("the credit account fills the credit line only") << "Form7"
+                                                                       << "임금"
+                                                                       << "40403001000"
+                                                                       << "임금" << QStringList{"edDR_Ac_JenName_03"};
         QTest::newRow("a customer fills both lines")
-            << "Form2" << "대한" << "S001" << "대한상사" << QStringList{"edCR_Kubun_Name_03", "edDR_Kubun_Name_03"};
+            << "Form2"
+            << "대한"
+            << "S001"
+            << "대한상사" << QStringList{"edCR_Kubun_Name_03", "edDR_Kubun_Name_03"};
         QTest::newRow("an employee fills both lines")
-            << "Form3" << "영희" << "E002" << "이영희" << QStringList{"edCR_Sawon_Name_03", "edDR_Sawon_Name_03"};
+            << "Form3"
+            << "영희"
+            << "E002"
+            << "이영희" << QStringList{"edCR_Sawon_Name_03", "edDR_Sawon_Name_03"};
         QTest::newRow("a department fills both lines")
-            << "Form4" << "생산" << "D02" << "생산1부" << QStringList{"edCR_Buser_Name_03", "edDR_Buser_Name_03"};
+            << "Form4"
+            << "생산"
+            << "D02"
+            << "생산1부" << QStringList{"edCR_Buser_Name_03", "edDR_Buser_Name_03"};
         QTest::newRow("a project fills both lines")
-            << "Form5" << "공장" << "P02" << "공장증설" << QStringList{"edCR_Project_Name_03", "edDR_Project_Name_03"};
+            << "Form5"
+            << "공장"
+            << "P02"
+            << "공장증설" << QStringList{"edCR_Project_Name_03", "edDR_Project_Name_03"};
         QTest::newRow("an item fills both lines")
-            << "Form6" << "납품" << "I05" << "O'Neil납품" << QStringList{"edCR_Item_Name_03", "edDR_Item_Name_03"};
+            << "Form6"
+            << "납품"
+            << "I05"
+            << "O'Neil납품" << QStringList{"edCR_Item_Name_03", "edDR_Item_Name_03"};
     }
     void eachDialogFillsItsFieldsOfTheTargetEntry()
     {

@@ -48,9 +48,12 @@ private slots:
         QTest::addColumn<QStringList>("listed");
         const QStringList before{"40302001000", "40302004000"};
         const QStringList after{"40403001000"};
-        QTest::newRow("Form7 towards the search button searches") << "Form7" << "SearchBtn" << after;
-        QTest::newRow("Form7 towards the grid searches") << "Form7" << "DBGrid1" << after;
-        QTest::newRow("Form7 towards the close button does not") << "Form7" << "CloseBtn" << before;
+        QTest::newRow("Form7 towards the search button searches") << "Form7"
+                                                                  << "SearchBtn" << after;
+        QTest::newRow("Form7 towards the grid searches") << "Form7"
+                                                         << "DBGrid1" << after;
+        QTest::newRow("Form7 towards the close button does not") << "Form7"
+                                                                 << "CloseBtn" << before;
     }
     void leavingTheSearchBoxSearches()
     {
@@ -68,11 +71,18 @@ private slots:
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("next");
         QTest::addColumn<QStringList>("listed");
-        QTest::newRow("the debit account search does not")
-            << "Form1" << "제조" << "상품" << QStringList{"40302001000", "40302004000"};
-        QTest::newRow("the credit account search does not") << "Form7" << "임금" << "전력" << QStringList{"40403001000"};
-        QTest::newRow("the employee search does") << "Form3" << "김" << "이" << QStringList{"E002"};
-        QTest::newRow("the customer search does") << "Form2" << "대한" << "은행" << QStringList{"B001", "C100"};
+        QTest::newRow("the debit account search does not") << "Form1"
+                                                           << "제조"
+                                                           << "상품" << QStringList{"40302001000", "40302004000"};
+        QTest::newRow("the credit account search does not") << "Form7"
+                                                            << "임금"
+                                                            << "전력" << QStringList{"40403001000"};
+        QTest::newRow("the employee search does") << "Form3"
+                                                  << "김"
+                                                  << "이" << QStringList{"E002"};
+        QTest::newRow("the customer search does") << "Form2"
+                                                  << "대한"
+                                                  << "은행" << QStringList{"B001", "C100"};
     }
     void clickingCloseFromTheSearchBoxSearchesOnlyWhereItShould()
     {
@@ -189,10 +199,14 @@ private slots:
     {
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QString>("control");
-        QTest::newRow("in the search box") << "Form1" << "edSearch";
-        QTest::newRow("in the grid") << "Form3" << "DBGrid1";
-        QTest::newRow("in the chooser") << "Form2" << "cbCheck";
-        QTest::newRow("on the close button") << "Form6" << "CloseBtn";
+        QTest::newRow("in the search box") << "Form1"
+                                           << "edSearch";
+        QTest::newRow("in the grid") << "Form3"
+                                     << "DBGrid1";
+        QTest::newRow("in the chooser") << "Form2"
+                                        << "cbCheck";
+        QTest::newRow("on the close button") << "Form6"
+                                             << "CloseBtn";
     }
     void altF4IsRefusedAnywhereInTheDialog()
     {

@@ -103,9 +103,12 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("code");
-        QTest::newRow("a name holding 회사설정계정") << "회사설정" << "40302009000";
-        QTest::newRow("a code_kubun other than SSSSS") << "제조부문비" << "40302003000";
-        QTest::newRow("a listed inventory with another code_kubun") << "부재료" << "10102008000";
+        QTest::newRow("a name holding 회사설정계정") << "회사설정"
+                                                     << "40302009000";
+        QTest::newRow("a code_kubun other than SSSSS") << "제조부문비"
+                                                       << "40302003000";
+        QTest::newRow("a listed inventory with another code_kubun") << "부재료"
+                                                                    << "10102008000";
     }
     void hiddenAccountsAreOfferedByNeitherSearch()
     {
@@ -122,14 +125,12 @@ private slots:
     {
         QTest::addColumn<LookupStatement>("statement");
         QTest::addColumn<QStringList>("codes");
-        QTest::newRow("debit line")
-            << LookupStatement::DebitAccounts
-            << QStringList{"10102005000", "40301001000", "40301002000", "40302001000", "40302004000", "40401001000",
-                           "40401002000"};
-        QTest::newRow("credit line")
-            << LookupStatement::CreditAccounts
-            << QStringList{"10102001000", "10102005000", "40302001000", "40302004000", "40401001000",
-                           "40401002000", "40403001000", "40404002000"};
+        QTest::newRow("debit line") << LookupStatement::DebitAccounts
+                                    << QStringList{"10102005000", "40301001000", "40301002000", "40302001000",
+                                                   "40302004000", "40401001000", "40401002000"};
+        QTest::newRow("credit line") << LookupStatement::CreditAccounts
+                                     << QStringList{"10102001000", "10102005000", "40302001000", "40302004000",
+                                                    "40401001000", "40401002000", "40403001000", "40404002000"};
     }
     void anEmptySearchOffersEveryAccountOfTheVariant()
     {
@@ -149,8 +150,7 @@ private slots:
         const QString customer2 = "S002|O'Neil 상사|220-86-11111|거래처";
         QTest::newRow("all kinds lists both in code order")
             << KindChoice::All << QStringList{bank, sharedCustomer, sharedBank, customer1, customer2};
-        QTest::newRow("customers only") << KindChoice::Customers
-                                        << QStringList{sharedCustomer, customer1, customer2};
+        QTest::newRow("customers only") << KindChoice::Customers << QStringList{sharedCustomer, customer1, customer2};
         QTest::newRow("banks only") << KindChoice::Banks << QStringList{bank, sharedBank};
         QTest::newRow("no entry selected lists both")
             << KindChoice::None << QStringList{bank, sharedCustomer, sharedBank, customer1, customer2};
@@ -236,10 +236,14 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("pattern");
-        QTest::newRow("현금 and a blank") << "현금 " << "%현금%";
-        QTest::newRow("blanks inside") << " 현 금 예금" << "%현금예금%";
-        QTest::newRow("nothing") << "" << "%%";
-        QTest::newRow("wildcards escaped") << "5%_!" << "%5!%!_!!%";
+        QTest::newRow("현금 and a blank") << "현금 "
+                                          << "%현금%";
+        QTest::newRow("blanks inside") << " 현 금 예금"
+                                       << "%현금예금%";
+        QTest::newRow("nothing") << ""
+                                 << "%%";
+        QTest::newRow("wildcards escaped") << "5%_!"
+                                           << "%5!%!_!!%";
     }
     void thePatternDropsBlanksAndWrapsInPercentSigns()
     {
