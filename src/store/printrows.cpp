@@ -106,7 +106,10 @@ int Print_Count_Query(const PrintKey &key)
 
 QString blankRowCount(int storedLines)
 {
-    return formatDigits(sheetRows - storedLines, 2);
+    // A full sheet asks for "00", which no Jen_Print row is at or below under any
+    // collation; a negative count such as "-01" would depend on how the server
+    // orders "-" before digits.
+    return formatDigits(qMax(0, sheetRows - storedLines), 2);
 }
 
 std::vector<PrintRow> Print_Query(const PrintKey &key, const QString &tbCount)

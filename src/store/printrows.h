@@ -33,7 +33,7 @@ inline constexpr int sheetRows = 10;
 int Print_Count_Query(const PrintKey &key);
 
 // tbCount: the blank rows a sheet of that many stored lines asks for, two
-// digits ("08" for 2 lines, "-01" for 11 lines, which matches no Jen_Print row).
+// digits ("08" for 2 lines, "00" for 10 lines or more, which matches no row).
 QString blankRowCount(int storedLines);
 
 // Print_Query: the stored lines in entry and side order, then the Jen_Print rows

@@ -41,7 +41,7 @@ private slots:
         QTest::newRow("a one-entry voucher gives two lines and eight blank rows") << 2 << "08" << 8;
         QTest::newRow("a four-entry voucher gives eight lines and two blank rows") << 8 << "02" << 2;
         QTest::newRow("ten lines fill the sheet without blank rows") << 10 << "00" << 0;
-        QTest::newRow("eleven lines ask for -01 and get no blank row") << 11 << "-01" << 0;
+        QTest::newRow("eleven lines ask for none and get no blank row") << 11 << "00" << 0;
         QTest::newRow("no stored line gives ten blank rows") << 0 << "10" << 10;
     }
     void storedLinesThenBlankRows()

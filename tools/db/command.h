@@ -47,5 +47,6 @@ int runInit(const QStringList &arguments);
 int runStatus(const QStringList &arguments);
 int runDemo(const QStringList &arguments);
 int runImport(const QStringList &arguments);
+int runPdf(const QStringList &arguments);
 
 } // namespace dbtool

@@ -12,6 +12,7 @@ const QList<Command> &commands()
         {"status", "", "테이블이 있는지 알려 줍니다 (있으면 0, 없으면 1).", runStatus},
         {"demo", "", "비어 있는 코드 테이블에 보기 자료를 넣습니다.", runDemo},
         {"import", "테이블 파일.csv", "코드 테이블 하나를 CSV 파일에서 가져옵니다.", runImport},
+        {"pdf", "전표번호 파일.pdf", "저장된 전표의 대체전표를 PDF 파일로 만듭니다 (없으면 1).", runPdf},
     };
     return table;
 }

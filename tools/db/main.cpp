@@ -5,7 +5,8 @@
 #include "store/connection.h"
 #include "store/csvimport.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <memory>
 
 namespace {
 
@@ -47,7 +48,12 @@ void printHelp(QTextStream &stream)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Drawing the sheet needs fonts, hence a GUI application, but never a screen.
+    const bool drawing = argc > 1 && qstrcmp(argv[1], "pdf") == 0;
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app = drawing ? std::make_unique<QGuiApplication>(argc, argv)
+                                                    : std::make_unique<QCoreApplication>(argc, argv);
     // The same name as the program's, so that the default database is its file.
     QCoreApplication::setApplicationName(QStringLiteral("jeonpyo"));
     QStringList arguments = QCoreApplication::arguments().mid(1);
