@@ -105,6 +105,12 @@ EntryPanel::EntryPanel(int number, QWidget *parent) : QFrame(parent), m_number(n
             edit->setFont(bold);
         }
         edit->setAttribute(Qt::WA_InputMethodEnabled, true);
+        if (spec.width < 30) { // two digits in a narrow box
+            edit->setAlignment(Qt::AlignCenter);
+            QFont tight = edit->font();
+            tight.setLetterSpacing(QFont::AbsoluteSpacing, -1);
+            edit->setFont(tight);
+        }
         m_fields.insert(base, edit);
         m_tabOrder.append(edit);
     }

@@ -79,6 +79,13 @@ void EntryWindow::buildHeader()
     edSerial->setGeometry(172, 18, 125, 20);
     edSerial->setEnabled(false);
     edSerial->setStyleSheet(QStringLiteral("QLineEdit { background: #00FFFF; color: #000000; }"));
+    // The installed Korean font runs a little wider than the fields were drawn
+    // for: tighten the letters so that a whole date and number stay in view.
+    for (QLineEdit *edit : {edDate, edSerial}) {
+        QFont tight = edit->font();
+        tight.setLetterSpacing(QFont::AbsoluteSpacing, -0.5);
+        edit->setFont(tight);
+    }
 }
 
 void EntryWindow::buildButtonBar()
