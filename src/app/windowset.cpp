@@ -1,9 +1,8 @@
 #include "app/windowset.h"
 
 #include "entry/entrywindow.h"
-#include "lookup/catalogue.h"
 #include "lookup/resolution.h"
-#include "lookup/searchdialog.h"
+#include "lookup/searchdialogs.h"
 #include "print/fmqrmarvet3.h"
 #include "print/voucherprint.h"
 
@@ -13,6 +12,9 @@
 #include <QPointer>
 
 namespace {
+
+// The seven search dialogs live from start-up to the end of the program.
+std::unique_ptr<lookup::SearchDialogs> searchDialogs;
 
 void connectPrinting(EntryWindow &w)
 {
@@ -32,8 +34,7 @@ EntryWindow *createWindowSet()
 {
     auto *entry = new EntryWindow;
     entry->FormCreate();
-    for (const lookup::DialogSpec &spec : lookup::catalogue())
-        new lookup::SearchDialog(spec, entry);
+    searchDialogs = std::make_unique<lookup::SearchDialogs>(entry);
     print::createFmQrMarvet3();
     lookup::installLineFieldResolution(*entry);
     connectPrinting(*entry);
@@ -42,6 +43,7 @@ EntryWindow *createWindowSet()
 
 void deleteWindowSet()
 {
+    searchDialogs.reset();
     // Only the windows themselves: popups of their controls go with their owners.
     QList<QPointer<QWidget>> windows;
     for (QWidget *w : QApplication::topLevelWidgets())
