@@ -14,6 +14,9 @@
 namespace {
 
 const QString noDataMessage = QStringLiteral("현재 데이타가 없읍니다....");
+const QString changedElsewhereMessage =
+    QStringLiteral("이 항목은 불러온 뒤에 다른 사용자가 먼저 수정하여 저장하지 않았습니다.\n"
+                   "지금 저장되어 있는 내용을 다시 읽었습니다. 확인한 뒤 다시 고쳐 저장하세요....");
 
 // The hourglass of the Save command, set back to normal wherever it stops.
 class SaveCursor
@@ -67,8 +70,11 @@ static store::LineFields readLine(const EntryWindow &w, const QString &side, int
 
 static store::EntryLines readEntry(const EntryWindow &w, int n)
 {
-    return {w.field(QStringLiteral("edSerial_Bun"), n)->text(), readLine(w, QStringLiteral("edCR_"), n),
-            readLine(w, QStringLiteral("edDR_"), n)};
+    store::EntryLines entry;
+    entry.serialBun = w.field(QStringLiteral("edSerial_Bun"), n)->text();
+    entry.debit = readLine(w, QStringLiteral("edCR_"), n);
+    entry.credit = readLine(w, QStringLiteral("edDR_"), n);
+    return entry;
 }
 
 void EntryWindow::SaveBtnClick()
@@ -142,7 +148,18 @@ void EntryWindow::pSaveQuery()
     setCurrentListRow(m_list->locate(m_newVoucherKey));
 }
 
-// The correction of the chosen entry: both its lines in one transaction.
+// The End_Day a line carried when the voucher was loaded; unset when the panel
+// was never loaded.
+static std::optional<QDateTime> loadedEndDay(const EntryWindow &w, const QString &side, int n)
+{
+    const QVariant value = w.field(side + QLatin1String("Serial_CrDr"), n)->property("loadedEndDay");
+    if (!value.isValid())
+        return std::nullopt;
+    return value.toDateTime();
+}
+
+// The correction of the chosen entry: both its lines in one transaction, and
+// only while nobody else has saved them since they were loaded.
 void EntryWindow::pUpdateQuery()
 {
     SaveBtn->setFocus();
@@ -155,10 +172,22 @@ void EntryWindow::pUpdateQuery()
     const int n = Str_ToInt(current.serial_bun);
     if (n < 1 || n > 4)
         return;
-    const store::EntryLines entry = readEntry(*this, n);
+    store::EntryLines entry = readEntry(*this, n);
+    entry.debitLoaded = loadedEndDay(*this, QStringLiteral("edCR_"), n);
+    entry.creditLoaded = loadedEndDay(*this, QStringLiteral("edDR_"), n);
     panel(n)->setHighlighted(false);
     panel(n)->setEnabled(false);
-    if (!store::updateEntry(edDate->text(), edSerial->text(), entry)) {
+    store::UpdateResult result;
+    try {
+        result = store::updateEntry(edDate->text(), edSerial->text(), entry);
+    } catch (...) {
+        // Nothing was written: the panel stays open with what the clerk typed,
+        // to be saved again once the database answers.
+        panel(n)->setHighlighted(true);
+        panel(n)->setEnabled(true);
+        throw;
+    }
+    if (result.outcome == store::UpdateOutcome::Gone) {
         panel(n)->setEnabled(true);
         edSerial->clear();
         showWarning(QStringLiteral("이 전표는 다른 사용자가 이미 삭제하여 수정할 수 없습니다.\n"
@@ -167,6 +196,10 @@ void EntryWindow::pUpdateQuery()
         pQuery();
         return;
     }
+    if (result.outcome == store::UpdateOutcome::ChangedElsewhere)
+        showWarning(changedElsewhereMessage, this);
+    // The panels show what is stored now: the correction, or the other
+    // clerk's lines that were not overwritten.
     edSerial->clear();
     pDBGridDisplay();
     pQuery();

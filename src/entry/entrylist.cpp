@@ -15,6 +15,8 @@
 namespace {
 
 const QString noDataMessage = QStringLiteral("현재 데이타가 없읍니다....");
+// The End_Day a line had when it was loaded, kept on its side field.
+const char *const loadedEndDayProperty = "loadedEndDay";
 
 // The hourglass for the length of a listing or a load.
 class Hourglass
@@ -109,6 +111,9 @@ void EntryWindow::pPanel_DisplayQuery()
         };
         field(QStringLiteral("edSerial_Bun"), n)->setText(line.Serial_Bun);
         set("Serial_CrDr", line.Serial_CrDr, nullptr);
+        // Remembered with the line, so that a correction can tell whether
+        // somebody else saved the line after it was loaded.
+        field(side + QLatin1String("Serial_CrDr"), n)->setProperty(loadedEndDayProperty, line.End_Day);
         set("Ac_JenName", line.Ac_JenName, &line.Ac_JenCode);
         set("Kubun_Name", line.Kubun_Name, &line.Kubun_Code);
         set("Sawon_Name", line.Sawon_Name, &line.Sawon_Code);

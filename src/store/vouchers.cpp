@@ -44,6 +44,15 @@ const QStringList updateStatement = {
     QStringLiteral("               Cr_Amt       = :tbCr_Amt,       Dr_Amt        = :tbDr_Amt,"),
     QStringLiteral("               End_Day      = :tbEnd_Day"),
     QStringLiteral("  Where   rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr) = :tbSerial"),
+    // Unchanged since it was loaded: a line without End_Day reads as :tbNo_End_Day
+    // on both sides; without a loaded value the line is compared with itself.
+    QStringLiteral("    And   coalesce(End_Day, :tbNo_End_Day) = coalesce(:tbLoaded_End_Day, End_Day, :tbNo_End_Day)"),
+};
+
+const QStringList lineCountStatement = {
+    QStringLiteral("  Select  Count(*)  As  Serial"),
+    QStringLiteral("  From    Account_Jen_AA"),
+    QStringLiteral("  Where   rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr) = :tbSerial"),
 };
 
 const QString debitSide = QStringLiteral("01");
@@ -113,11 +122,26 @@ void writeLines(QSqlDatabase db, const NewVoucher &voucher, SavedVoucher &saved)
     }
 }
 
-bool updateLine(QSqlDatabase db, const QString &lineKey, const LineFields &line)
+// Stands for a missing End_Day in the comparison; the program never writes it.
+const QDateTime noEndDay(QDate(1, 1, 1), QTime(0, 0));
+
+bool updateLine(QSqlDatabase db, const QString &lineKey, const LineFields &line,
+                const std::optional<QDateTime> &loaded)
 {
     Params params = lineValues(line);
     params.emplace_back(QStringLiteral(":tbSerial"), lineKey);
+    params.emplace_back(QStringLiteral(":tbNo_End_Day"), noEndDay);
+    QVariant loadedValue(QMetaType::fromType<QDateTime>()); // NULL: not compared
+    if (loaded)
+        loadedValue = loaded->isValid() ? *loaded : noEndDay;
+    params.emplace_back(QStringLiteral(":tbLoaded_End_Day"), loadedValue);
     return run(db, updateStatement, params).numRowsAffected() > 0;
+}
+
+bool lineStored(QSqlDatabase db, const QString &lineKey)
+{
+    QSqlQuery query = run(db, lineCountStatement, {{QStringLiteral(":tbSerial"), lineKey}});
+    return query.next() && query.value(0).toInt() > 0;
 }
 
 QString exhausted(const QString &dateText)
@@ -179,16 +203,22 @@ SavedVoucher saveNewVoucher(const NewVoucher &voucher)
     return saved;
 }
 
-bool updateEntry(const QString &dateText, const QString &serialJen, const EntryLines &entry)
+UpdateResult updateEntry(const QString &dateText, const QString &serialJen, const EntryLines &entry)
 {
     QSqlDatabase db = account();
     Transaction transaction(db);
     const QString entryKey = Str_DelSpace(dateText) + Str_DelSpace(serialJen) + Str_DelSpace(entry.serialBun);
-    // A line that is no longer stored leaves both as they were.
-    if (!updateLine(db, entryKey + debitSide, entry.debit) || !updateLine(db, entryKey + creditSide, entry.credit))
-        return false;
-    transaction.commit();
-    return true;
+    const QString debitKey = entryKey + debitSide, creditKey = entryKey + creditSide;
+    // A line that is gone or was saved again elsewhere leaves both as they were
+    // (the transaction is rolled back); the count tells the two apart.
+    if (updateLine(db, debitKey, entry.debit, entry.debitLoaded)
+        && updateLine(db, creditKey, entry.credit, entry.creditLoaded)) {
+        transaction.commit();
+        return {UpdateOutcome::Written};
+    }
+    if (lineStored(db, debitKey) && lineStored(db, creditKey))
+        return {UpdateOutcome::ChangedElsewhere};
+    return {UpdateOutcome::Gone};
 }
 
 void deleteEntry(const QString &serialJenBun)

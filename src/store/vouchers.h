@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace store {
@@ -46,6 +47,11 @@ struct EntryLines
     QString serialBun; // the panel's entry number as typed, "01" to "04"
     LineFields debit;  // side "01"
     LineFields credit; // side "02"
+    // The End_Day of each line as it was loaded into the panels (an invalid
+    // date-time for a line stored without one). A correction is written only
+    // while the stored line still carries it, so that what another clerk saved
+    // in the meantime is never overwritten unseen. Unset: not compared.
+    std::optional<QDateTime> debitLoaded, creditLoaded;
 };
 
 struct NewVoucher
@@ -92,9 +98,21 @@ QString Serial_MaxValue(int branchPosition, const QString &serialJen, const QStr
 // or nothing. Two clerks saving at once never get the same number.
 SavedVoucher saveNewVoucher(const NewVoucher &voucher);
 
-// Rewrites both lines of one entry in one transaction. Returns false, writing
-// nothing, when the entry is no longer stored.
-bool updateEntry(const QString &dateText, const QString &serialJen, const EntryLines &entry);
+// What became of a correction. Anything but Written wrote nothing.
+enum class UpdateOutcome {
+    Written,
+    Gone,             // a line of the entry is no longer stored (deleted elsewhere)
+    ChangedElsewhere, // both lines are stored, but one was saved again after it was loaded
+};
+struct UpdateResult
+{
+    UpdateOutcome outcome = UpdateOutcome::Written;
+    explicit operator bool() const { return outcome == UpdateOutcome::Written; }
+};
+
+// Rewrites both lines of one entry in one transaction, or nothing: when a line
+// is no longer stored, or no longer carries the End_Day it was loaded with.
+UpdateResult updateEntry(const QString &dateText, const QString &serialJen, const EntryLines &entry);
 
 // Deletes both lines of an entry (tbSerial: voucher number and entry number).
 void deleteEntry(const QString &serialJenBun);
