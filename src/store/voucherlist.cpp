@@ -85,34 +85,42 @@ Params dayAndBranch(const QString &dateText, const QString &branchCode)
             {QStringLiteral(":tbKubun_Bon"), Str_RTrim(branchCode)}};
 }
 
-QString textOf(const QSqlQuery &query, const char *column)
+// The values of the current row by column name. A lookup by name on the query
+// builds the result's whole record for every value; here the record is read
+// once per result and each name is found in it by the same rule (its case
+// does not matter, for the server reports names in lower case).
+class Columns
 {
-    return query.value(QString::fromLatin1(column)).toString();
-}
+public:
+    explicit Columns(const QSqlQuery &query) : m_query(query), m_record(query.record()) {}
+    QVariant value(const char *column) const { return m_query.value(m_record.indexOf(QLatin1String(column))); }
+    QString text(const char *column) const { return value(column).toString(); }
+    double number(const char *column) const { return value(column).toDouble(); }
 
-double numberOf(const QSqlQuery &query, const char *column)
-{
-    return query.value(QString::fromLatin1(column)).toDouble();
-}
+private:
+    const QSqlQuery &m_query;
+    QSqlRecord m_record;
+};
 
 std::vector<ListRow> listRows(QSqlQuery query)
 {
     std::vector<ListRow> rows;
+    const Columns columns(query);
     while (query.next()) {
         ListRow row;
-        row.serial_jen = textOf(query, "serial_jen");
-        row.serial_bun = textOf(query, "serial_bun");
-        row.Date_day = textOf(query, "Date_day");
-        row.total = textOf(query, "total");
-        row.ac_text1 = textOf(query, "ac_text1");
-        row.ac_text2 = textOf(query, "ac_text2");
-        row.serial_ttt = textOf(query, "serial_ttt");
-        row.ac_jencode1 = textOf(query, "ac_jencode1");
-        row.ac_JenName1 = textOf(query, "ac_JenName1");
-        row.Cr_Amt1 = numberOf(query, "Cr_Amt1");
-        row.ac_jencode2 = textOf(query, "ac_jencode2");
-        row.ac_JenName2 = textOf(query, "ac_JenName2");
-        row.Dr_Amt2 = numberOf(query, "Dr_Amt2");
+        row.serial_jen = columns.text("serial_jen");
+        row.serial_bun = columns.text("serial_bun");
+        row.Date_day = columns.text("Date_day");
+        row.total = columns.text("total");
+        row.ac_text1 = columns.text("ac_text1");
+        row.ac_text2 = columns.text("ac_text2");
+        row.serial_ttt = columns.text("serial_ttt");
+        row.ac_jencode1 = columns.text("ac_jencode1");
+        row.ac_JenName1 = columns.text("ac_JenName1");
+        row.Cr_Amt1 = columns.number("Cr_Amt1");
+        row.ac_jencode2 = columns.text("ac_jencode2");
+        row.ac_JenName2 = columns.text("ac_JenName2");
+        row.Dr_Amt2 = columns.number("Dr_Amt2");
         rows.push_back(row);
     }
     return rows;
@@ -149,8 +157,9 @@ QStringList branchList()
         QStringLiteral(" Order   By   Kubun_Code"),
     });
     QStringList branches;
+    const Columns columns(query);
     while (query.next())
-        branches << textOf(query, "Total");
+        branches << columns.text("Total");
     return branches;
 }
 
@@ -194,13 +203,14 @@ std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &s
         QStringLiteral("order  by  serial_bun,  serial_crdr"),
     }, {{QStringLiteral(":tbDayBon"), dayBon}, {QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}});
     std::vector<StoredLine> lines;
+    const Columns columns(query);
     while (query.next()) {
         StoredLine line;
         for (const auto &[column, member] : storedTexts)
-            line.*member = textOf(query, column);
-        line.Cr_Amt = numberOf(query, "Cr_Amt");
-        line.Dr_Amt = numberOf(query, "Dr_Amt");
-        line.End_Day = query.value(QStringLiteral("End_Day")).toDateTime();
+            line.*member = columns.text(column);
+        line.Cr_Amt = columns.number("Cr_Amt");
+        line.Dr_Amt = columns.number("Dr_Amt");
+        line.End_Day = columns.value("End_Day").toDateTime();
         lines.push_back(line);
     }
     return lines;
@@ -218,8 +228,9 @@ QStringList entryNumbers(const QString &serialJen, const QString &dateDay)
         QStringLiteral("order  by  serial_bun"),
     }, {{QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}, {QStringLiteral(":tbSerial_day"), Str_RTrim(dateDay)}});
     QStringList numbers;
+    const Columns columns(query);
     while (query.next())
-        numbers << textOf(query, "serial_bun");
+        numbers << columns.text("serial_bun");
     return numbers;
 }
 
