@@ -18,6 +18,8 @@ namespace {
 LoginPrompt loginPrompt;
 bool haveTarget = false;
 Target current;
+// The Account connection has been open: a reopen then is a reconnect.
+bool accountWasOpen = false;
 
 bool wantsPassword(const QSqlError &error)
 {
@@ -67,10 +69,53 @@ void applySessionSettings(QSqlDatabase &db, Engine engine)
     }
 }
 
+QString unreachableText(const Target &target, const QString &detail)
+{
+    return QStringLiteral("데이타베이스 '%1'에 연결할 수 없습니다.\n"
+                          "입력한 내용은 화면에 그대로 남아 있습니다. "
+                          "데이타베이스가 다시 준비되면 같은 명령을 다시 하세요.\n\n%2")
+        .arg(target.displayName(), detail.trimmed());
+}
+
 QString unreachable(const Target &target, const QSqlError &error)
 {
-    return QStringLiteral("데이타베이스 '%1'에 연결할 수 없습니다.\n%2")
-        .arg(target.displayName(), error.text().trimmed());
+    return unreachableText(target, error.text());
+}
+
+// Opens `db` for `target`, asking for a login when the server wants one; the
+// login given is written back into `target`.
+void openWithLogin(QSqlDatabase &db, Target &target)
+{
+    const bool sqlite = target.engine == Engine::SQLite;
+    for (;;) {
+        configure(db, target);
+        if (db.open())
+            return;
+        const QSqlError error = db.lastError();
+        if (sqlite || !wantsPassword(error) || !loginPrompt)
+            throw AppError(unreachable(target, error));
+        const QString problem = target.password.isEmpty()
+            ? QStringLiteral("암호를 입력하세요.")
+            : QStringLiteral("로그인 이름 또는 암호가 틀렸습니다. 다시 입력하세요.");
+        if (!loginPrompt(target.user, target.password, problem))
+            throw AppError(unreachable(target, error));
+    }
+}
+
+QSqlDatabase connection(const QString &name, Engine engine)
+{
+    return QSqlDatabase::contains(name)
+        ? QSqlDatabase::database(name, false)
+        : QSqlDatabase::addDatabase(engine == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
+                                    name);
+}
+
+void resolveOnce()
+{
+    if (!haveTarget) {
+        current = resolveTarget();
+        haveTarget = true;
+    }
 }
 
 } // namespace
@@ -139,47 +184,43 @@ void setLoginPrompt(LoginPrompt prompt)
 
 QSqlDatabase openExtra(const QString &name, const Target &target)
 {
-    const bool sqlite = target.engine == Engine::SQLite;
-    QSqlDatabase db = QSqlDatabase::contains(name)
-        ? QSqlDatabase::database(name, false)
-        : QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+    QSqlDatabase db = connection(name, target.engine);
     if (db.isOpen())
         return db;
-    if (sqlite)
+    if (target.engine == Engine::SQLite)
         prepareSqliteFile(target.file);
     Target attempt = target;
-    for (;;) {
-        configure(db, attempt);
-        if (db.open())
-            break;
-        const QSqlError error = db.lastError();
-        if (sqlite || !wantsPassword(error) || !loginPrompt)
-            throw AppError(unreachable(attempt, error));
-        const QString problem = attempt.password.isEmpty()
-            ? QStringLiteral("암호를 입력하세요.")
-            : QStringLiteral("로그인 이름 또는 암호가 틀렸습니다. 다시 입력하세요.");
-        if (!loginPrompt(attempt.user, attempt.password, problem))
-            throw AppError(unreachable(attempt, error));
-    }
+    openWithLogin(db, attempt);
     applySessionSettings(db, target.engine);
     return db;
 }
 
 QSqlDatabase account()
 {
-    if (!haveTarget) {
-        current = resolveTarget();
-        haveTarget = true;
+    resolveOnce();
+    const QString name = QString::fromLatin1(connectionName);
+    QSqlDatabase db = connection(name, current.engine);
+    if (db.isOpen())
+        return db;
+    if (current.engine == Engine::SQLite) {
+        // A file that went missing while the program ran is not made anew
+        // (empty) behind the clerk's back: the books are elsewhere.
+        if (accountWasOpen && !QFileInfo::exists(current.file))
+            throw AppError(unreachableText(current, QStringLiteral("파일이 없습니다: %1").arg(current.file)));
+        prepareSqliteFile(current.file);
     }
-    return openExtra(QString::fromLatin1(connectionName), current);
+    // The login given is kept in memory only, for a reconnect without asking.
+    Target attempt = current;
+    openWithLogin(db, attempt);
+    current = attempt;
+    applySessionSettings(db, current.engine);
+    accountWasOpen = true;
+    return db;
 }
 
 Engine engine()
 {
-    if (!haveTarget) {
-        current = resolveTarget();
-        haveTarget = true;
-    }
+    resolveOnce();
     return current.engine;
 }
 
@@ -194,6 +235,20 @@ void closeAccount()
         QSqlDatabase::removeDatabase(name);
     }
     haveTarget = false;
+    accountWasOpen = false;
+}
+
+void closeLostConnection(QSqlDatabase db)
+{
+    // Closing finalises the statements still open on it; the next account()
+    // (or openExtra) finds it closed and opens it again.
+    db.close();
+}
+
+QString unreachableMessage(const QString &detail)
+{
+    resolveOnce();
+    return unreachableText(current, detail);
 }
 
 } // namespace store

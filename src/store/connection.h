@@ -41,11 +41,19 @@ using LoginPrompt = std::function<bool(QString &user, QString &password, const Q
 void setLoginPrompt(LoginPrompt prompt);
 
 // The open connection, opening (or reopening) it on first use. Throws AppError
-// with a Korean message naming the database when it cannot be reached.
+// with a Korean message naming the database when it cannot be reached. A
+// reopen never creates an SQLite file that has gone missing.
 QSqlDatabase account();
 Engine engine();
-// Closes and forgets the connection (tests, and a reconnect after a fault).
+// Closes and forgets the connection and its target (tests, program end).
 void closeAccount();
+// After a lost connection (the server gone, the file unwritable): closes it but
+// keeps the target and the login given, so that the next statement opens it
+// again without asking.
+void closeLostConnection(QSqlDatabase db);
+// The clerk's message when the database cannot be reached: names it (never the
+// password), says that what is typed is kept, and gives the engine's detail.
+QString unreachableMessage(const QString &detail);
 // Opens a connection under another name, to the same target (for concurrent work
 // in one process, such as the benchmark's clerks).
 QSqlDatabase openExtra(const QString &name, const Target &target);

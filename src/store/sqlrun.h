@@ -1,7 +1,10 @@
 #pragma once
 // How the store runs a statement: lines of text joined by line breaks, named
 // parameters bound by name (a name used several times takes one value), and any
-// refusal of the database turned into an AppError that names the problem.
+// refusal of the database turned into an AppError that names the problem. A
+// lost connection (the server gone, the file unwritable) is closed on the way,
+// so that the next statement reconnects; the clerk is told the database could
+// not be reached, a lock or a missing right likewise in plain words.
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringList>

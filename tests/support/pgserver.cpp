@@ -200,6 +200,33 @@ void PgServer::stop()
     m_folder.reset();
 }
 
+void PgServer::pause()
+{
+    if (!m_running)
+        return;
+    QString output;
+    if (runTool(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), m_folder->path() + QStringLiteral("/data"),
+                                           QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"),
+                                           QStringLiteral("stop")},
+                &output) != 0)
+        throw AppError(QStringLiteral("the test server did not stop:\n%1").arg(output));
+    m_running = false;
+}
+
+void PgServer::resume()
+{
+    if (m_running || !m_folder)
+        return;
+    QString output;
+    if (runTool(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), m_folder->path() + QStringLiteral("/data"),
+                                           QStringLiteral("-l"), m_folder->path() + QStringLiteral("/server.log"),
+                                           QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
+                                           QStringLiteral("start")},
+                &output) != 0)
+        throw AppError(QStringLiteral("the test server did not start again on port %1:\n%2").arg(m_port).arg(output + log()));
+    m_running = true;
+}
+
 void PgServer::createDatabase(const QString &name)
 {
     QString output;

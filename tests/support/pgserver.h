@@ -28,6 +28,10 @@ public:
     // server's log, when it cannot.
     void start();
     void stop();
+    // Stops the server keeping its data, and starts it again on the same port
+    // (a server that goes away under the program and comes back).
+    void pause();
+    void resume();
     bool running() const { return m_running; }
 
     int port() const { return m_port; }
