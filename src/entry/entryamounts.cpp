@@ -2,6 +2,7 @@
 // it formatted and mirrors it into the credit line, so every entry balances.
 #include "entry/entrywindow.h"
 
+#include "app/messages.h"
 #include "entry/amount.h"
 #include "entry/text.h"
 
@@ -17,6 +18,10 @@ void EntryWindow::amountExit(int number)
     // The credit amount is the debit amount as shown: rounded to a whole number.
     const double shown = Str_ToFloat(Str_LTrim(debit->text()));
     field(QStringLiteral("edDR_Dr_Amt"), number)->setText(amountDisplayForm(shown));
+    // An amount too long to show empties the field; the clerk is told, rather
+    // than finding the entry left out of the voucher at saving.
+    if (value != 0 && debit->text().isEmpty())
+        showWarning(QStringLiteral("금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요...."), this);
 }
 
 void EntryWindow::amountClick(int number)
