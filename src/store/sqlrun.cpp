@@ -143,8 +143,24 @@ QString describe(const QSqlError &error)
     return QStringLiteral("데이타베이스 오류: %1").arg(text);
 }
 
+// Text that no engine stores as typed: the NUL character (PostgreSQL refuses
+// it, and a C string would end there) and broken UTF-16. It is refused before
+// anything is written, rather than stored cut short or altered.
+static void checkStorable(const Params &params)
+{
+    for (const auto &[name, value] : params) {
+        if (value.typeId() != QMetaType::QString)
+            continue;
+        const QString text = value.toString();
+        if (text.contains(QChar(0)) || !QStringView(text).isValidUtf16())
+            throw AppError(QStringLiteral("입력한 내용에 저장할 수 없는 글자(제어 문자 NUL 또는 깨진 글자)가 있습니다.\n"
+                                          "그 글자를 지우고 같은 명령을 다시 하세요. 데이타베이스는 바뀌지 않았습니다."));
+    }
+}
+
 QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
 {
+    checkStorable(params);
     const QString text = lines.join(QLatin1Char('\n'));
     QSqlQuery query;
     if (!prepareQuery(query, db, text)
