@@ -1,0 +1,75 @@
+#pragma once
+// jeonpyo-bench: speed figures of the program's own store code on a large
+// store. The parent process prepares the store and reports; the measuring is
+// done in child processes of the same program, so that the memory figure is
+// the program's own footprint and not the bulk loader's.
+#include "store/largeset.h"
+#include "store/vouchers.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <vector>
+
+namespace bench {
+
+struct Options
+{
+    QString sqlite;   // --sqlite FILE
+    QString postgres; // --postgres URI
+    store::LargeSetShape shape;
+    bool json = false;
+    bool rebuild = false;
+    int runs = 101;      // timed runs of the quick operations (fewer for the slow ones)
+    int clerks = 0;      // --clerks N: the concurrent writers instead of the timings
+    qint64 vouchers = 0; // --vouchers N: the clerks stop after N in all (0: when stopped)
+    QString date;        // the clerks' date (children)
+    int clerkIndex = -1; // children only
+    bool measureChild = false;
+
+    // The ACCOUNT_DB text of the store.
+    QString setting() const;
+    QString engineName() const { return postgres.isEmpty() ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"); }
+    // The arguments that give a child process the same store and sizes.
+    QStringList childArguments() const;
+};
+
+// Reads the command line; on a mistake prints the usage and returns false.
+bool parseOptions(const QStringList &arguments, Options &options, int &exitCode);
+
+// Builds the store when it is missing; reuses it when it has the asked size;
+// refuses (unless --rebuild) when it holds another. Throws AppError.
+void prepareStore(const Options &options);
+
+// Timings: each operation's runs in milliseconds.
+struct Series
+{
+    std::vector<double> ms;
+    double median() const;
+    double percentile(double p) const;
+};
+
+// Four balanced entries, every field filled, texts tagged (the saved voucher
+// of the timings and of the clerks).
+store::NewVoucher fourEntryVoucher(const QString &date, int branch, const QString &tag);
+
+// The measuring child: prints one JSON object of figures on stdout.
+int runMeasureChild(const Options &options);
+// The parent: starts the measuring child and prints its figures.
+int runMeasurements(const Options &options);
+
+int runClerkChild(const Options &options);
+int runClerks(const Options &options);
+
+// Peak resident memory of this process so far, in MB (VmHWM).
+double peakRssMb();
+
+// How long the disk takes to make one written page durable (the median of a
+// few fdatasync calls on a file in that folder): a durable commit waits for it.
+double flushLatencyMs(const QString &folder);
+
+QTextStream &out();
+QTextStream &err();
+
+} // namespace bench

@@ -1,0 +1,72 @@
+// The store the figures are taken on: built once, reused while it has the
+// asked size.
+#include "bench.h"
+
+#include "entry/error.h"
+#include "store/connection.h"
+#include "store/schema.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+namespace bench {
+
+namespace {
+
+QString describeCounts(const store::LargeSetCounts &c)
+{
+    return QStringLiteral("%1 lines, %2 accounts, %3 customers").arg(c.lines).arg(c.accounts).arg(c.customers);
+}
+
+void build(QSqlDatabase db, const Options &options)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 lines = store::countsOf(options.shape).lines;
+    err() << "Building a store of " << lines << " voucher lines on " << options.engineName() << " ..." << Qt::endl;
+    store::createSchema(db);
+    store::fillLargeSet(db, options.shape, [&](qint64 written) {
+        err() << QStringLiteral("  %1 lines (%2%), %3 s")
+                     .arg(written)
+                     .arg(100 * written / lines)
+                     .arg(double(timer.elapsed()) / 1000, 0, 'f', 1)
+              << Qt::endl;
+    });
+    err() << QStringLiteral("Built in %1 s.").arg(double(timer.elapsed()) / 1000, 0, 'f', 1) << Qt::endl;
+}
+
+void prepare(const Options &options)
+{
+    if (options.rebuild && !options.sqlite.isEmpty()) {
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::remove(options.sqlite + QLatin1String(suffix));
+    }
+    QSqlDatabase db = store::account();
+    if (store::hasSchema(db)) {
+        if (!options.rebuild) {
+            const store::LargeSetCounts wanted = store::countsOf(options.shape);
+            const store::LargeSetCounts found = store::countLargeSet(db);
+            if (found == wanted) {
+                err() << "Reusing the store: " << describeCounts(found) << "." << Qt::endl;
+                return;
+            }
+            throw AppError(QStringLiteral("the store holds %1, not %2; give --rebuild to build it anew "
+                                          "(its tables are dropped), or name another store")
+                               .arg(describeCounts(found), describeCounts(wanted)));
+        }
+        store::dropSchema(db);
+    }
+    build(db, options);
+}
+
+} // namespace
+
+void prepareStore(const Options &options)
+{
+    prepare(options);
+    // The measuring and writing is done by other processes: an open connection
+    // here would hold back the file's checkpoints and slow their every commit.
+    store::closeAccount();
+}
+
+} // namespace bench
