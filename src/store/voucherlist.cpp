@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <utility>
+#include <vector>
 
 namespace store {
 
@@ -87,19 +88,31 @@ Params dayAndBranch(const QString &dateText, const QString &branchCode)
 
 // The values of the current row by column name. A lookup by name on the query
 // builds the result's whole record for every value; here the record is read
-// once per result and each name is found in it by the same rule (its case
-// does not matter, for the server reports names in lower case).
+// once per result, each name is found in it once by the same rule (its case
+// does not matter, for the server reports names in lower case), and its
+// position is kept for the following rows.
 class Columns
 {
 public:
     explicit Columns(const QSqlQuery &query) : m_query(query), m_record(query.record()) {}
-    QVariant value(const char *column) const { return m_query.value(m_record.indexOf(QLatin1String(column))); }
+    QVariant value(const char *column) const { return m_query.value(position(column)); }
     QString text(const char *column) const { return value(column).toString(); }
     double number(const char *column) const { return value(column).toDouble(); }
 
 private:
+    int position(const char *column) const
+    {
+        for (const auto &[name, at] : m_positions)
+            if (name == column)
+                return at;
+        const int at = m_record.indexOf(QLatin1String(column));
+        m_positions.emplace_back(column, at);
+        return at;
+    }
+
     const QSqlQuery &m_query;
     QSqlRecord m_record;
+    mutable std::vector<std::pair<const char *, int>> m_positions; // by the caller's literal
 };
 
 std::vector<ListRow> listRows(QSqlQuery query)
