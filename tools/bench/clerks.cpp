@@ -219,7 +219,7 @@ int runClerks(const Options &options)
 {
     const QString date = clerkDate();
     store::removeDate(store::account(), date); // what an interrupted run left
-    store::closeAccount();                     // an idle connection here would hold back the file's checkpoints
+    store::closeAccount();                     // the clerks alone use the store while they run
     err() << options.clerks << " clerks save vouchers of " << date
           << (options.vouchers > 0 ? QStringLiteral(" until %1 are saved").arg(options.vouchers)
                                    : QStringLiteral(" until stopped (Ctrl-C)"))

@@ -64,8 +64,8 @@ void prepare(const Options &options)
 void prepareStore(const Options &options)
 {
     prepare(options);
-    // The measuring and writing is done by other processes: an open connection
-    // here would hold back the file's checkpoints and slow their every commit.
+    // The measuring and the writing are done by other processes: this one
+    // lets go of the store, so that it takes no part in what they measure.
     store::closeAccount();
 }
 
