@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-qpa-plugins
   postgresql fonts-nanum fontconfig poppler-utils
   xvfb xauth
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
