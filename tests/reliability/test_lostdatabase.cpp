@@ -350,6 +350,34 @@ private slots:
         checkDone(f, command);
     }
 
+    // A file that goes missing while the program runs (its folder unmounted,
+    // say) is not made anew, empty, behind the clerk's back on reconnecting.
+    void aVanishedSqliteFileIsNotMadeAnew()
+    {
+        EntryFixture f(EntryFixture::Windows::WholeSet,
+                       [](TestDatabase &) { store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})); });
+        prepare(f, Command::SaveNew);
+        const QString file = f.database().setting();
+        {
+            FaultInjector unwritable(Fault::FileUnwritable, f.database(), nullptr);
+            if (!unwritable.inject())
+                QSKIP(qPrintable(unwritable.why()));
+            run(f, Command::SaveNew); // the connection is found lost and closed
+        }
+        QVERIFY(QFile::rename(file, file + ".away"));
+        f.messages.clear();
+        run(f, Command::SaveNew);
+        QCOMPARE(f.messages.texts.size(), 1);
+        QVERIFY2(f.messages.texts[0].contains("에 연결할 수 없습니다."), qPrintable(f.messages.texts[0]));
+        QVERIFY(!QFile::exists(file));
+
+        QVERIFY(QFile::rename(file + ".away", file));
+        f.messages.clear();
+        run(f, Command::SaveNew);
+        QCOMPARE(f.messages.texts, QStringList());
+        checkDone(f, Command::SaveNew);
+    }
+
     void aServerRestartedWhileTheClerkWasAwayGoesUnnoticed_data()
     {
         QTest::addColumn<Command>("command");
