@@ -32,7 +32,7 @@ for t in "${targets[@]}"; do
     "$build/tests/fuzz/fuzz_$t" -max_total_time="$each" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$build/crashes/$t-" "$build/corpus/$t" "tests/fuzz/corpus/$t" >"$log" 2>&1 || status=failed
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-  echo "fuzz: $t: ${runs:-0} executions in ${each} s, $(ls "$build/corpus/$t" | wc -l) new inputs kept, $status"
+  echo "fuzz: $t: ${runs:-0} executions in ${each} s, $(ls "$build/corpus/$t" | wc -l) inputs in $build/corpus/$t, $status"
   if [ "$status" != ok ]; then
     failed=1
     grep -E "^fuzz_$t:|ERROR|SUMMARY|Test unit written" "$log" | head -n 20 || tail -n 20 "$log"
