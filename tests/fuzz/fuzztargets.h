@@ -41,8 +41,8 @@ inline QString checkTrims(const QString &s)
 {
     const QString left = Str_LTrim(s), right = Str_RTrim(s);
     const qsizetype cut = s.size() - left.size();
-    if (cut < 0 || !onlyBlanks(QStringView(s).left(cut)) || QStringView(s).mid(cut) != left
-        || left.startsWith(QLatin1Char(' ')))
+    if (cut < 0 || !onlyBlanks(QStringView(s).left(cut)) || QStringView(s).mid(cut) != left ||
+        left.startsWith(QLatin1Char(' ')))
         return QStringLiteral("Str_LTrim did not take exactly the leading blanks");
     if (!s.startsWith(right) || !onlyBlanks(QStringView(s).mid(right.size())) || right.endsWith(QLatin1Char(' ')))
         return QStringLiteral("Str_RTrim did not take exactly the trailing blanks");
@@ -117,8 +117,8 @@ inline QString checkAmount(double v)
     const QByteArray plainBytes = plain.toLatin1();
     char *end = nullptr;
     const long double plainValue = std::strtold(plainBytes.constData(), &end);
-    if (end != plainBytes.constData() + plainBytes.size()
-        || std::fabs(plainValue - (long double)v) > std::fabs((long double)v) * 1e-14L + 1e-300L)
+    if (end != plainBytes.constData() + plainBytes.size() ||
+        std::fabs(plainValue - (long double)v) > std::fabs((long double)v) * 1e-14L + 1e-300L)
         return QStringLiteral("the plain text %1 is not the number %2").arg(plain).arg(v, 0, 'g', 17);
     if (!display.isEmpty()) {
         if (!display.endsWith(thousands) || !onlyBlanks(QStringView(display).left(display.size() - thousands.size())))

@@ -223,9 +223,12 @@ private slots:
             m_trustServer = std::make_unique<PgServer>();
             m_trustServer->start();
         }
-        EntryFixture f(EntryFixture::Windows::EntryOnly,
-                       [](TestDatabase &) { store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})); },
-                       m_trustServer.get());
+        EntryFixture f(
+            EntryFixture::Windows::EntryOnly,
+            [](TestDatabase &) {
+                store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"}));
+            },
+            m_trustServer.get());
         // The clerk's own login, with the rights of the row; the owner sets them.
         static int serial = 0;
         const QString clerk = QString("clerk_%1").arg(++serial);
@@ -240,7 +243,7 @@ private slots:
             grant("CREATE POLICY reading ON Account_Jen_AA FOR SELECT USING (true)");
             grant("CREATE POLICY adding ON Account_Jen_AA FOR INSERT WITH CHECK (Serial_Bun = '01')");
             grant("CREATE POLICY changing ON Account_Jen_AA FOR UPDATE USING (true) "
-                               "WITH CHECK (Serial_CrDr = '01')");
+                  "WITH CHECK (Serial_CrDr = '01')");
         }
         const std::vector<store::StoredLine> before = f.database().allLines();
         const QByteArray ownerSetting = qgetenv("ACCOUNT_DB");

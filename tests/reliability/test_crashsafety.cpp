@@ -137,8 +137,8 @@ class TestCrashSafety : public QObject
             if (shape != wanted || lines.size() % 2 != 0)
                 problems << "voucher " + number + " is not whole: " + shape.join(", ");
             const auto saved = acknowledged.find(tag);
-            if (saved != acknowledged.end()
-                && (saved->second.number != number || saved->second.entries * 2 != int(lines.size())))
+            if (saved != acknowledged.end() &&
+                (saved->second.number != number || saved->second.entries * 2 != int(lines.size())))
                 problems << "voucher " + number + " differs from the save reported as " + saved->second.number;
         }
         for (const auto &[tag, saved] : acknowledged)
@@ -191,8 +191,8 @@ private slots:
         store::closeAccount(); // the savers alone hold the database while they run
 
         const quint32 seed = qEnvironmentVariableIsSet("JEONPYO_CRASH_SEED")
-            ? quint32(qEnvironmentVariableIntValue("JEONPYO_CRASH_SEED"))
-            : QRandomGenerator::system()->generate();
+                                 ? quint32(qEnvironmentVariableIntValue("JEONPYO_CRASH_SEED"))
+                                 : QRandomGenerator::system()->generate();
         qInfo("seed %u (JEONPYO_CRASH_SEED=%u repeats this schedule)", seed, seed);
         QRandomGenerator random(seed);
         Figures figures;

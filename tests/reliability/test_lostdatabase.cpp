@@ -13,10 +13,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QProcess>
 #include <QTableView>
 #include <QTest>
 
@@ -151,7 +151,10 @@ QStringList snapshot(EntryWindow &w)
         all << edit->objectName() + "=" + text + "|" + hiddenCode(edit);
     }
     for (int n = 1; n <= 4; ++n)
-        all << QString("panel %1: %2%3%4").arg(n).arg(w.panel(n)->isVisible()).arg(w.panel(n)->isEnabled())
+        all << QString("panel %1: %2%3%4")
+                   .arg(n)
+                   .arg(w.panel(n)->isVisible())
+                   .arg(w.panel(n)->isEnabled())
                    .arg(w.panel(n)->isHighlighted());
     return all;
 }
@@ -318,7 +321,10 @@ private slots:
         QFETCH(Command, command);
         EntryFixture f(
             EntryFixture::Windows::WholeSet,
-            [](TestDatabase &) { store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})); }, serverFor(fault));
+            [](TestDatabase &) {
+                store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"}));
+            },
+            serverFor(fault));
         prepare(f, command);
         const QStringList before = snapshot(f.window());
         const std::vector<store::StoredLine> linesBefore = f.database().allLines();
@@ -354,8 +360,9 @@ private slots:
     // say) is not made anew, empty, behind the clerk's back on reconnecting.
     void aVanishedSqliteFileIsNotMadeAnew()
     {
-        EntryFixture f(EntryFixture::Windows::WholeSet,
-                       [](TestDatabase &) { store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})); });
+        EntryFixture f(EntryFixture::Windows::WholeSet, [](TestDatabase &) {
+            store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"}));
+        });
         prepare(f, Command::SaveNew);
         const QString file = f.database().setting();
         {
@@ -392,7 +399,9 @@ private slots:
         QFETCH(Command, command);
         EntryFixture f(
             EntryFixture::Windows::WholeSet,
-            [](TestDatabase &) { store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})); },
+            [](TestDatabase &) {
+                store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"}));
+            },
             serverFor(Fault::ServerStopped));
         prepare(f, command);
         m_server->pause();

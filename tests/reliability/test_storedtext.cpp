@@ -21,7 +21,7 @@ const QString today = QDate::currentDate().toString("yyyy-MM-dd");
 
 // The name fields of a line and the stored columns they fill.
 const std::pair<const char *, const char *> nameFields[] = {
-    {"Ac_JenName", "Ac_JenCode"}, {"Kubun_Name", "Kubun_Code"},   {"Sawon_Name", "Sawon_Code"},
+    {"Ac_JenName", "Ac_JenCode"}, {"Kubun_Name", "Kubun_Code"},     {"Sawon_Name", "Sawon_Code"},
     {"Buser_Name", "Buser_Code"}, {"Project_Name", "Project_Code"}, {"Item_Name", "Item_Code"},
 };
 
@@ -62,7 +62,8 @@ QStringList storedCodes(const store::StoredLine &l)
 
 QStringList fieldTexts(EntryFixture &f, const char *side)
 {
-    QStringList texts = {f.field(QString(side) + "Ac_JenName_01")->text(), f.field(QString(side) + "Ac_Text_01")->text()};
+    QStringList texts = {f.field(QString(side) + "Ac_JenName_01")->text(),
+                         f.field(QString(side) + "Ac_Text_01")->text()};
     for (const char *name : {"Kubun_Name", "Sawon_Name", "Buser_Name", "Project_Name", "Item_Name"})
         texts << f.field(QString(side) + name + "_01")->text();
     return texts;
@@ -85,17 +86,25 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("code");
-        QTest::newRow("quotes") << "O'Neil \"상사\" '' 끝'" << "C'1\"";
-        QTest::newRow("percent and underscore") << "100% 달성_기념 %_%" << "P%_1";
-        QTest::newRow("a statement to drop the table") << "'; DROP TABLE Account_Jen_AA; --" << "';--";
-        QTest::newRow("an always-true condition") << "x' OR '1'='1" << "' OR 1=1";
-        QTest::newRow("a placeholder and a cast") << ":tbSerial ::text $1 ?" << ":tbAc";
-        QTest::newRow("backslashes and the escape character") << "C:\\경로\\ !% \\'" << "\\!";
-        QTest::newRow("control characters") << "탭\t줄\n바꿈\r끝\x01\x1b\x7f" << "T\t1";
-        QTest::newRow("blanks at both ends") << "  앞뒤 공백  " << " B1 ";
-        QTest::newRow("400 Korean characters")
-            << QString("제조원가 대체 적요입니다 ").repeated(40).left(400) << "K400";
-        QTest::newRow("characters beyond the Korean code page") << "😀 ẞ Ω 漢字 ㈜" << "U1";
+        QTest::newRow("quotes") << "O'Neil \"상사\" '' 끝'"
+                                << "C'1\"";
+        QTest::newRow("percent and underscore") << "100% 달성_기념 %_%"
+                                                << "P%_1";
+        QTest::newRow("a statement to drop the table") << "'; DROP TABLE Account_Jen_AA; --"
+                                                       << "';--";
+        QTest::newRow("an always-true condition") << "x' OR '1'='1"
+                                                  << "' OR 1=1";
+        QTest::newRow("a placeholder and a cast") << ":tbSerial ::text $1 ?"
+                                                  << ":tbAc";
+        QTest::newRow("backslashes and the escape character") << "C:\\경로\\ !% \\'"
+                                                              << "\\!";
+        QTest::newRow("control characters") << "탭\t줄\n바꿈\r끝\x01\x1b\x7f"
+                                            << "T\t1";
+        QTest::newRow("blanks at both ends") << "  앞뒤 공백  "
+                                             << " B1 ";
+        QTest::newRow("400 Korean characters") << QString("제조원가 대체 적요입니다 ").repeated(40).left(400) << "K400";
+        QTest::newRow("characters beyond the Korean code page") << "😀 ẞ Ω 漢字 ㈜"
+                                                                << "U1";
     }
     void everyTextIsStoredListedAndLoadedAsTyped()
     {
@@ -165,12 +174,13 @@ private slots:
     {
         QFETCH(QString, entry);
         QFETCH(bool, deletable);
-        EntryFixture f(EntryFixture::Windows::EntryOnly,
-                       [&](TestDatabase &db) {
-                           for (const char *side : {"01", "02"})
-                               db.insertRaw(sampleLine(today, today + "-00000001", entry, side));
-                       },
-                       server());
+        EntryFixture f(
+            EntryFixture::Windows::EntryOnly,
+            [&](TestDatabase &db) {
+                for (const char *side : {"01", "02"})
+                    db.insertRaw(sampleLine(today, today + "-00000001", entry, side));
+            },
+            server());
         EntryWindow &w = f.window();
         const std::vector<store::StoredLine> before = f.database().allLines();
         chooseRow(w, 0);

@@ -68,7 +68,8 @@ private slots:
 
     void aCorrectionAfterAnotherClerksSaveIsRefusedAndShowsTheirs()
     {
-        EntryFixture f(EntryFixture::Windows::EntryOnly, [](TestDatabase &db) { storeVoucher(db); }, server());
+        EntryFixture f(
+            EntryFixture::Windows::EntryOnly, [](TestDatabase &db) { storeVoucher(db); }, server());
         EntryWindow &w = f.window();
         chooseRow(w, 1);
         QCOMPARE(w.edSerial->text(), number);
@@ -98,7 +99,8 @@ private slots:
 
     void aChangeToTheCreditLineAloneIsSeenToo()
     {
-        EntryFixture f(EntryFixture::Windows::EntryOnly, [](TestDatabase &db) { storeVoucher(db); }, server());
+        EntryFixture f(
+            EntryFixture::Windows::EntryOnly, [](TestDatabase &db) { storeVoucher(db); }, server());
         EntryWindow &w = f.window();
         chooseRow(w, 0);
         // Another program rewrote the credit line of entry 01 only.
@@ -130,8 +132,8 @@ private slots:
     void anotherEntryOfTheSameVoucherDoesNotStopTheCorrection()
     {
         QFETCH(QString, padding);
-        EntryFixture f(EntryFixture::Windows::EntryOnly, [&](TestDatabase &db) { storeVoucher(db, padding); },
-                       server());
+        EntryFixture f(
+            EntryFixture::Windows::EntryOnly, [&](TestDatabase &db) { storeVoucher(db, padding); }, server());
         EntryWindow &w = f.window();
         chooseRow(w, 1);
         otherClerkSaves("01", "다른 사원이 고친 1번 적요");
@@ -145,15 +147,16 @@ private slots:
 
     void aLineStoredWithoutEndDayIsCorrectedOnce()
     {
-        EntryFixture f(EntryFixture::Windows::EntryOnly,
-                       [](TestDatabase &db) {
-                           for (const char *side : {"01", "02"}) {
-                               store::StoredLine line = sampleLine(today, number, "01", side);
-                               line.End_Day = QDateTime();
-                               db.insertRaw(line);
-                           }
-                       },
-                       server());
+        EntryFixture f(
+            EntryFixture::Windows::EntryOnly,
+            [](TestDatabase &db) {
+                for (const char *side : {"01", "02"}) {
+                    store::StoredLine line = sampleLine(today, number, "01", side);
+                    line.End_Day = QDateTime();
+                    db.insertRaw(line);
+                }
+            },
+            server());
         EntryWindow &w = f.window();
         chooseRow(w, 0);
         QVERIFY(!f.database().allLines().at(0).End_Day.isValid());
