@@ -23,6 +23,14 @@
 
 #include <sys/stat.h>
 
+// The tests of a PostgreSQL login skip only where the server is not installed.
+#define SKIP_WITHOUT_POSTGRES()                                                                                        \
+    do {                                                                                                               \
+        QString why;                                                                                                   \
+        if (!PgServer::available(&why))                                                                                \
+            QSKIP(qPrintable(why));                                                                                    \
+    } while (false)
+
 namespace {
 
 const QString today = QDate::currentDate().toString("yyyy-MM-dd");
@@ -150,12 +158,6 @@ class TestAccess : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        QString why;
-        if (!PgServer::available(&why))
-            QSKIP(qPrintable(why));
-    }
     void cleanup()
     {
         store::setLoginPrompt({});
@@ -171,6 +173,7 @@ private slots:
 
     void theLoginDialogAsksUntilThePasswordIsRight()
     {
+        SKIP_WITHOUT_POSTGRES();
         PgServer &server = passwordServer();
         TestDatabase db(server);
         qputenv("ACCOUNT_DB", server.uri("postgres", false).toUtf8());
@@ -191,6 +194,7 @@ private slots:
 
     void givingUpAtTheDialogIsToldWithoutThePassword()
     {
+        SKIP_WITHOUT_POSTGRES();
         PgServer &server = passwordServer();
         TestDatabase db(server);
         qputenv("ACCOUNT_DB", server.uri("postgres", false).toUtf8());
@@ -217,6 +221,7 @@ private slots:
     }
     void aClerkWithoutTheRightToWriteIsToldAndNothingIsHalfWritten()
     {
+        SKIP_WITHOUT_POSTGRES();
         QFETCH(QString, rights);
         QFETCH(QString, command);
         if (!m_trustServer) {
@@ -290,6 +295,7 @@ private slots:
 
     void noMessageNamesThePassword()
     {
+        SKIP_WITHOUT_POSTGRES();
         PgServer &server = passwordServer();
         TestDatabase db(server);
         store::account();
@@ -312,6 +318,7 @@ private slots:
 
     void theProgramWritesThePasswordNowhere()
     {
+        SKIP_WITHOUT_POSTGRES();
         PgServer &server = passwordServer();
         TestDatabase db(server);
         store::fillDemo(store::account());
