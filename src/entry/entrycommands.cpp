@@ -4,6 +4,7 @@
 
 #include "app/messages.h"
 #include "entry/fields.h"
+#include "entry/hourglass.h"
 #include "entry/text.h"
 #include "store/vouchers.h"
 
@@ -13,18 +14,9 @@
 
 namespace {
 
-const QString noDataMessage = QStringLiteral("현재 데이타가 없읍니다....");
 const QString changedElsewhereMessage =
     QStringLiteral("이 항목은 불러온 뒤에 다른 사용자가 먼저 수정하여 저장하지 않았습니다.\n"
                    "지금 저장되어 있는 내용을 다시 읽었습니다. 확인한 뒤 다시 고쳐 저장하세요....");
-
-// The hourglass of the Save command, set back to normal wherever it stops.
-class SaveCursor
-{
-public:
-    SaveCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~SaveCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 struct CodeCheck
 {
@@ -79,7 +71,7 @@ static store::EntryLines readEntry(const EntryWindow &w, int n)
 
 void EntryWindow::SaveBtnClick()
 {
-    SaveCursor cursor;
+    Hourglass hourglass;
     if (m_list->isEmpty() && m_mode != QLatin1String("3")) {
         showWarning(noDataMessage, this);
         Panel7->setFocus();

@@ -5,6 +5,7 @@
 #include "app/messages.h"
 #include "entry/amount.h"
 #include "entry/fields.h"
+#include "entry/hourglass.h"
 #include "entry/text.h"
 #include "store/vouchers.h"
 
@@ -14,17 +15,8 @@
 
 namespace {
 
-const QString noDataMessage = QStringLiteral("현재 데이타가 없읍니다....");
 // The End_Day a line had when it was loaded, kept on its side field.
 const char *const loadedEndDayProperty = "loadedEndDay";
-
-// The hourglass for the length of a listing or a load.
-class Hourglass
-{
-public:
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-};
 
 QString amountForm(double stored)
 {
