@@ -1,5 +1,6 @@
 #include "store/schema.h"
 
+#include "store/codetables.h"
 #include "store/sqlrun.h"
 
 #include <QSqlDriver>
@@ -50,15 +51,13 @@ QString table(const QString &name, const QStringList &columns, const QString &ke
         .arg(name, columns.join(QStringLiteral(",\n  ")), key);
 }
 
-QStringList codeTable(const QString &name, const QStringList &columns, bool pg)
+QString codeTable(const CodeTable &code, bool pg)
 {
     QStringList ddl;
-    for (const QString &spec : columns) {
-        const QStringList parts = spec.split(QLatin1Char(':'));
-        ddl << parts[0] + (pg ? QStringLiteral(" varchar(%1)").arg(parts[1]) : QStringLiteral(" TEXT"))
+    for (const CodeColumn &column : code.columns)
+        ddl << column.name + (pg ? QStringLiteral(" varchar(%1)").arg(column.width) : QStringLiteral(" TEXT"))
                 + QStringLiteral(" NOT NULL DEFAULT ''");
-    }
-    return {table(name, ddl, columns.first().section(QLatin1Char(':'), 0, 0))};
+    return table(code.name, ddl, code.key().name);
 }
 
 QStringList statements(bool pg)
@@ -79,19 +78,9 @@ QStringList statements(bool pg)
         << QStringLiteral("CREATE INDEX Account_Jen_AA_Entry ON Account_Jen_AA ((rtrim(Serial_Jen) || rtrim(Serial_Bun)))")
         // The drawing of a number: the greatest voucher number of a trimmed date.
         << QStringLiteral("CREATE INDEX Account_Jen_AA_Max ON Account_Jen_AA (rtrim(Date_Day), Serial_Jen)");
-    all << codeTable(QStringLiteral("Kubun_Table"), {"Kubun_Code:5", "Kubun_Name:50", "Kubun_JangSo:50"}, pg)
-        << codeTable(QStringLiteral("test_ac_code"),
-                     {"ac_code:12", "ac_name:90", "bigo:116", "code_kubun:5", "a_kubun:1", "b_kubun:2", "c_kubun:2"}, pg)
-        << codeTable(QStringLiteral("Sale_Table"),
-                     {"Sale_Code:15", "Sale_Name:50", "Sale_Serial01:10", "Sale_Serial02:10", "Sale_Serial03:10"}, pg)
-        << codeTable(QStringLiteral("Bank_Table"), {"Bank_Code:15", "Bank_Name:50", "Bank_Serial:50"}, pg)
-        << codeTable(QStringLiteral("Sawon_Table"),
-                     {"Sawon_Code:15", "Sawon_Name:30", "Sawon_Kubun:10", "Sawon_Jumin01:6", "Sawon_Jumin02:7",
-                      "Sawon_Text:100"}, pg)
-        << codeTable(QStringLiteral("Buser_Table"), {"Buser_Code:15", "Buser_Name:50", "Buser_Text:100"}, pg)
-        << codeTable(QStringLiteral("Project_Table"), {"Project_Code:15", "Project_Name:50", "Project_Text:100"}, pg)
-        << codeTable(QStringLiteral("Item_Table"), {"Item_Code:15", "Item_Name:50", "Item_Text:100"}, pg)
-        << codeTable(QStringLiteral("Jen_Print"), {"Tot:2"}, pg);
+    for (const CodeTable &code : codeTables())
+        all << codeTable(code, pg);
+    all << codeTable({QStringLiteral("Jen_Print"), {{QStringLiteral("Tot"), 2}}}, pg);
     // The account searches take the accounts of a group by its code (the three
     // kubun columns joined): indexed on exactly that expression, a search reads
     // the groups it names instead of the whole chart once per group. The other
