@@ -86,26 +86,26 @@ EntryPanel::EntryPanel(int number, QWidget *parent) : QFrame(parent), m_number(n
     setAutoFillBackground(true);
     addLabels();
 
-    for (const FieldSpec &spec : fieldTable) {
+    for (const FieldSpec &item : fieldTable) {
         auto *edit = new QLineEdit(this);
-        const QString base = QString::fromLatin1(spec.baseName);
+        const QString base = QString::fromLatin1(item.baseName);
         edit->setObjectName(base + rowSuffix(number));
-        edit->setGeometry(spec.x, spec.y, spec.width, 20);
-        if (spec.maxLength > 0)
-            edit->setMaxLength(spec.maxLength);
-        edit->setReadOnly(spec.state != State::Editable);
-        edit->setEnabled(spec.state == State::Editable || spec.state == State::ReadOnly);
-        QString style = QStringLiteral("QLineEdit { color: %1; }").arg(QLatin1String(spec.colour));
-        if (spec.state == State::DisabledLime)
-            style = QStringLiteral("QLineEdit { color: %1; background: #00FF00; }").arg(QLatin1String(spec.colour));
+        edit->setGeometry(item.x, item.y, item.width, 20);
+        if (item.maxLength > 0)
+            edit->setMaxLength(item.maxLength);
+        edit->setReadOnly(item.state != State::Editable);
+        edit->setEnabled(item.state == State::Editable || item.state == State::ReadOnly);
+        QString style = QStringLiteral("QLineEdit { color: %1; }").arg(QLatin1String(item.colour));
+        if (item.state == State::DisabledLime)
+            style = QStringLiteral("QLineEdit { color: %1; background: #00FF00; }").arg(QLatin1String(item.colour));
         edit->setStyleSheet(style);
-        if (spec.bold) {
+        if (item.bold) {
             QFont bold = edit->font();
             bold.setBold(true);
             edit->setFont(bold);
         }
         edit->setAttribute(Qt::WA_InputMethodEnabled, true);
-        if (spec.width < 30) { // two digits in a narrow box
+        if (item.width < 30) { // two digits in a narrow box
             edit->setAlignment(Qt::AlignCenter);
             QFont tight = edit->font();
             tight.setLetterSpacing(QFont::AbsoluteSpacing, -1);
@@ -128,11 +128,11 @@ void EntryPanel::addLabels()
 {
     QFont bold = font();
     bold.setBold(true);
-    for (const LabelSpec &spec : labelTable) {
-        auto *label = new QLabel(QString::fromUtf8(spec.text), this);
+    for (const LabelSpec &item : labelTable) {
+        auto *label = new QLabel(QString::fromUtf8(item.text), this);
         label->setFont(bold);
-        label->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(spec.colour)));
-        label->move(spec.x, spec.y);
+        label->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(item.colour)));
+        label->move(item.x, item.y);
     }
     auto *separator = new QLabel(QString(150, QLatin1Char('=')), this);
     separator->setStyleSheet(QStringLiteral("color: #FF0000;"));

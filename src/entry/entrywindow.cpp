@@ -98,21 +98,21 @@ void EntryWindow::buildButtonBar()
     QFont barFont(QStringLiteral("굴림"));
     barFont.setPixelSize(15);
     barFont.setBold(true);
-    struct Spec { QPushButton **button; const char *name; const char *caption; };
-    const Spec specs[] = {
+    struct ButtonRow { QPushButton **button; const char *name; const char *caption; };
+    const ButtonRow buttons[] = {
         {&InsertBtn, "InsertBtn", "&I 등록"}, {&CancelBtn, "CancelBtn", "&C 취소"},
         {&SaveBtn, "SaveBtn", "&S 저장"},     {&DeleteBtn, "DeleteBtn", "D 삭제"},
         {&PrintBtn, "PrintBtn", "P 출력"},    {&CloseBtn, "CloseBtn", "&X 종료"},
     };
     int x = 4;
-    for (const Spec &spec : specs) {
-        auto *button = new QPushButton(QString::fromUtf8(spec.caption), Panel7);
-        button->setObjectName(QString::fromLatin1(spec.name));
+    for (const ButtonRow &item : buttons) {
+        auto *button = new QPushButton(QString::fromUtf8(item.caption), Panel7);
+        button->setObjectName(QString::fromLatin1(item.name));
         button->setGeometry(x, 7, 80, 25);
         button->setFont(barFont);
         button->setStyleSheet(QStringLiteral("QPushButton { color: #008000; }"));
         button->setAutoDefault(false);
-        *spec.button = button;
+        *item.button = button;
         x += 82;
     }
 }

@@ -145,9 +145,9 @@ const std::vector<DialogSpec> &catalogue()
 
 const DialogSpec *findSpec(const QString &objectName)
 {
-    for (const DialogSpec &spec : catalogue())
-        if (spec.objectName == objectName)
-            return &spec;
+    for (const DialogSpec &design : catalogue())
+        if (design.objectName == objectName)
+            return &design;
     return nullptr;
 }
 

@@ -88,15 +88,15 @@ bool isAltF4(const QKeyEvent *key)
 
 } // namespace
 
-SearchDialog::SearchDialog(const DialogSpec &spec, QWidget *entryWindow)
-    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_spec(spec), m_entry(entryWindow)
+SearchDialog::SearchDialog(const DialogSpec &design, QWidget *entryWindow)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_spec(design), m_entry(entryWindow)
 {
-    setObjectName(spec.objectName);
-    setWindowTitle(spec.caption);
+    setObjectName(design.objectName);
+    setWindowTitle(design.caption);
     // A shown dialog must not keep the program running once the entry window closes.
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(gulim(13, false));
-    setFixedSize(spec.clientSize);
+    setFixedSize(design.clientSize);
     build();
     centre();
 

@@ -26,9 +26,9 @@ class SearchDialog : public QWidget
 public:
     // The entry window is where picks are written: its fields are found by
     // object name. The dialog is a window of its own, not the entry window's child.
-    SearchDialog(const DialogSpec &spec, QWidget *entryWindow);
+    SearchDialog(const DialogSpec &design, QWidget *entryWindow);
 
-    const DialogSpec &spec() const { return m_spec; }
+    const DialogSpec &design() const { return m_spec; }
 
     // Clears the last pick and the search box, sets the entry (1 to 4) that
     // picks go to and the search text; the chooser returns to "전   체" quietly.

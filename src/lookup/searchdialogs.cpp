@@ -4,8 +4,8 @@ namespace lookup {
 
 SearchDialogs::SearchDialogs(QWidget *entryWindow)
 {
-    for (const DialogSpec &spec : catalogue())
-        m_dialogs.push_back(std::make_unique<SearchDialog>(spec, entryWindow));
+    for (const DialogSpec &design : catalogue())
+        m_dialogs.push_back(std::make_unique<SearchDialog>(design, entryWindow));
 }
 
 SearchDialogs::~SearchDialogs() = default;
