@@ -29,20 +29,10 @@ inline store::StoredLine sampleLine(const QString &date, const QString &branch, 
                                     bool debit)
 {
     const SampleEntry &e = sampleEntries[entry % 4];
-    store::StoredLine line;
-    line.Serial_Jen = serial;
-    line.Serial_Bun = QStringLiteral("%1").arg(entry + 1, 2, 10, QLatin1Char('0'));
-    line.Serial_CrDr = debit ? QStringLiteral("01") : QStringLiteral("02");
-    line.Serial = QStringLiteral("AA*%1*3*%2*%3*A005*%4").arg(branch, serial, line.Serial_Bun, line.Serial_CrDr);
-    line.Date_Day = date;
-    line.Month_Char = date.mid(5, 2);
-    line.Year_Char = date.left(4);
-    line.Table_Kubun = QStringLiteral("AA");
-    line.Kubun_Bon = branch;
-    line.Kubun_Jen = QStringLiteral("3");
-    line.Kubun_Amt = QStringLiteral("5");
-    line.Form_Kubun = QStringLiteral("A005");
-    line.Giel_Serial = QStringLiteral("999");
+    const QString serialBun = QStringLiteral("%1").arg(entry + 1, 2, 10, QLatin1Char('0'));
+    // The keys and constants as the program writes them; the texts below.
+    store::StoredLine line = ::sampleLine(date, serial, serialBun, debit ? QStringLiteral("01") : QStringLiteral("02"),
+                                          branch);
     line.Ac_JenName = QString::fromUtf8(debit ? e.debitName : e.creditName);
     line.Ac_JenCode = QString::fromUtf8(debit ? e.debitCode : e.creditCode);
     line.Ac_Text = QString::fromUtf8(e.text);
@@ -56,7 +46,8 @@ inline store::StoredLine sampleLine(const QString &date, const QString &branch, 
     line.Project_Code = QString::fromUtf8(e.projectCode);
     line.Item_Name = QString::fromUtf8(e.itemName);
     line.Item_Code = QString::fromUtf8(e.itemCode);
-    (debit ? line.Cr_Amt : line.Dr_Amt) = e.amount;
+    line.Cr_Amt = debit ? e.amount : 0;
+    line.Dr_Amt = debit ? 0 : e.amount;
     line.End_Day = QDateTime(QDate(2001, 12, 31), QTime(9, 30));
     return line;
 }
