@@ -200,8 +200,16 @@ QSqlDatabase account()
     resolveOnce();
     const QString name = QString::fromLatin1(connectionName);
     QSqlDatabase db = connection(name, current.engine);
-    if (db.isOpen())
+    if (db.isOpen()) {
+        // An open file that was deleted or moved away would take later saves
+        // into a copy nobody can find again: let go of it and say so.
+        if (current.engine == Engine::SQLite && current.file != QLatin1String(":memory:")
+            && !QFileInfo::exists(current.file)) {
+            closeLostConnection(db);
+            throw AppError(unreachableText(current, QStringLiteral("파일이 없습니다: %1").arg(current.file)));
+        }
         return db;
+    }
     if (current.engine == Engine::SQLite) {
         // A file that went missing while the program ran is not made anew
         // (empty) behind the clerk's back: the books are elsewhere.
