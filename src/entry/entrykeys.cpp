@@ -4,7 +4,9 @@
 
 #include "app/messages.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -68,6 +70,8 @@ bool EntryWindow::keyPress(QObject *watched, QKeyEvent *event)
         guarded([this] { DBGrid1KeyDown(); }, this);
         return false;
     }
+    if (event->matches(QKeySequence::Paste) && pastedTextTooLong(qobject_cast<QLineEdit *>(watched)))
+        return true;
     if (!typesCharacter(event))
         return false;
     auto *widget = static_cast<QWidget *>(watched);
@@ -82,6 +86,20 @@ bool EntryWindow::keyPress(QObject *watched, QKeyEvent *event)
         return true;
     }
     return false;
+}
+
+// A paste that would not fit a field with a length limit would be cut without a
+// word: it is refused whole and the clerk told, the clipboard left as it was.
+bool EntryWindow::pastedTextTooLong(QLineEdit *edit)
+{
+    if (!edit || edit->maxLength() >= 32767 || edit->isReadOnly())
+        return false;
+    const QString pasted = QGuiApplication::clipboard()->text();
+    if (edit->text().size() - edit->selectedText().size() + pasted.size() <= edit->maxLength())
+        return false;
+    showPlain(QStringLiteral("붙여 넣을 글이 너무 깁니다. 이 칸에는 %1자까지 넣을 수 있습니다.").arg(edit->maxLength()),
+              this);
+    return true;
 }
 
 // The date and amount filters: a refused character is announced and dropped;

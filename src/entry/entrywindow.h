@@ -113,6 +113,7 @@ private:
     bool keyPress(QObject *watched, class QKeyEvent *event);
     bool acceptKey(QWidget *field, const QString &text, const QString &allowed);
     void guardPastedText(QLineEdit *edit, const QString &allowed);
+    bool pastedTextTooLong(QLineEdit *edit);
 
     void amountExit(int number);
     void amountClick(int number);
