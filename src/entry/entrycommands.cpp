@@ -140,16 +140,6 @@ void EntryWindow::pSaveQuery()
     setCurrentListRow(m_list->locate(m_newVoucherKey));
 }
 
-// The End_Day a line carried when the voucher was loaded; unset when the panel
-// was never loaded.
-static std::optional<QDateTime> loadedEndDay(const EntryWindow &w, const QString &side, int n)
-{
-    const QVariant value = w.field(side + QLatin1String("Serial_CrDr"), n)->property("loadedEndDay");
-    if (!value.isValid())
-        return std::nullopt;
-    return value.toDateTime();
-}
-
 // The correction of the chosen entry: both its lines in one transaction, and
 // only while nobody else has saved them since they were loaded.
 void EntryWindow::pUpdateQuery()
@@ -165,8 +155,8 @@ void EntryWindow::pUpdateQuery()
     if (n < 1 || n > 4)
         return;
     store::EntryLines entry = readEntry(*this, n);
-    entry.debitLoaded = loadedEndDay(*this, QStringLiteral("edCR_"), n);
-    entry.creditLoaded = loadedEndDay(*this, QStringLiteral("edDR_"), n);
+    entry.debitLoaded = loadedEndDay(field(QStringLiteral("edCR_Serial_CrDr"), n));
+    entry.creditLoaded = loadedEndDay(field(QStringLiteral("edDR_Serial_CrDr"), n));
     panel(n)->setHighlighted(false);
     panel(n)->setEnabled(false);
     store::UpdateResult result;

@@ -15,8 +15,6 @@
 
 namespace {
 
-// The End_Day a line had when it was loaded, kept on its side field.
-const char *const loadedEndDayProperty = "loadedEndDay";
 
 QString amountForm(double stored)
 {
@@ -105,7 +103,7 @@ void EntryWindow::pPanel_DisplayQuery()
         set("Serial_CrDr", line.Serial_CrDr, nullptr);
         // Remembered with the line, so that a correction can tell whether
         // somebody else saved the line after it was loaded.
-        field(side + QLatin1String("Serial_CrDr"), n)->setProperty(loadedEndDayProperty, line.End_Day);
+        setLoadedEndDay(field(side + QLatin1String("Serial_CrDr"), n), line.End_Day);
         set("Ac_JenName", line.Ac_JenName, &line.Ac_JenCode);
         set("Kubun_Name", line.Kubun_Name, &line.Kubun_Code);
         set("Sawon_Name", line.Sawon_Name, &line.Sawon_Code);
