@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/firststart.h"
 #include "app/logindialog.h"
 #include "app/messages.h"
 #include "app/singleinstance.h"
@@ -10,6 +11,7 @@
 #include "store/connection.h"
 
 #include <QApplication>
+#include <QPointer>
 
 namespace {
 
@@ -28,29 +30,50 @@ public:
     }
 };
 
+// One copy per user, desktop and database: a second start on other books is a
+// program of its own, never a hand-over to the window of the first.
+QString singleCopyKey()
+{
+    return store::resolveTarget().displayName() + QLatin1Char('\n') + qEnvironmentVariable("WAYLAND_DISPLAY")
+        + QLatin1Char('\n') + qEnvironmentVariable("DISPLAY");
+}
+
 } // namespace
+
+EntryWindow *startWindows()
+{
+    prepareBooks();
+    EntryWindow *entry = createWindowSet();
+    entry->show();
+    return entry;
+}
 
 int runJeonpyo(int argc, char *argv[])
 {
     JeonpyoApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("jeonpyo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("전표"));
     print::installKoreanFonts();
     store::setLoginPrompt(askLogin);
 
-    SingleInstance instance(QStringLiteral("jeonpyo"));
+    SingleInstance instance(QStringLiteral("jeonpyo"), singleCopyKey());
     if (!instance.isFirst() && instance.handOver())
         return 0;
 
-    EntryWindow *entry = createWindowSet();
+    QPointer<EntryWindow> entry = startWindows();
     instance.onHandOver([entry] {
+        if (!entry) // closing: the program is on its way out
+            return;
         qInfo("jeonpyo: a second start brought this window forward");
         if (entry->isMinimized())
             entry->showNormal();
         entry->raise();
         entry->activateWindow();
     });
-    entry->show();
+    // Closing the entry window ends the program, whatever dialog is still open.
+    QObject::connect(entry.data(), &QObject::destroyed, &app, [&instance] {
+        instance.stopListening();
+        QCoreApplication::exit(0);
+    });
     const int code = app.exec();
     store::closeAccount();
     deleteWindowSet();

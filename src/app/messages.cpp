@@ -12,7 +12,7 @@ class BoxMessages : public Messages
 public:
     void show(Kind kind, const QString &text, QWidget *parent) override
     {
-        const QString caption = QApplication::applicationDisplayName();
+        const QString caption = QStringLiteral("전표");
         switch (kind) {
         case Kind::Plain:
             QMessageBox::information(parent, caption, text);

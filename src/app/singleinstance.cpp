@@ -1,5 +1,6 @@
 #include "app/singleinstance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -8,16 +9,18 @@ namespace {
 constexpr char raiseRequest[] = "raise\n";
 }
 
-QString SingleInstance::nameFor(const QString &programName)
+// The key goes in as a short digest: it may be long, and a socket's path is not.
+QString SingleInstance::nameFor(const QString &programName, const QString &key)
 {
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = QDir::home().dirName();
-    return programName + QLatin1Char('-') + user;
+    const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return programName + QLatin1Char('-') + user + QLatin1Char('-') + QString::fromLatin1(digest);
 }
 
-SingleInstance::SingleInstance(const QString &programName, QObject *parent)
-    : QObject(parent), m_name(nameFor(programName))
+SingleInstance::SingleInstance(const QString &programName, const QString &key, QObject *parent)
+    : QObject(parent), m_name(nameFor(programName, key))
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
@@ -70,4 +73,13 @@ bool SingleInstance::handOver()
 void SingleInstance::onHandOver(std::function<void()> raise)
 {
     m_raise = std::move(raise);
+}
+
+void SingleInstance::stopListening()
+{
+    m_raise = nullptr;
+    if (m_server)
+        m_server->close();
+    if (m_lock)
+        m_lock->unlock();
 }

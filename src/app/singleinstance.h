@@ -1,7 +1,8 @@
 #pragma once
-// One running copy per user. The first copy holds a lock file and listens on a
-// local socket, both named after the program and the user; a second start finds
-// the lock taken, asks the first copy to bring its window forward, and ends.
+// One running copy per user and key (the program's books and desktop). The
+// first copy holds a lock file and listens on a local socket, both named after
+// the program, the user and the key; a second start with the same key finds the
+// lock taken, asks the first copy to bring its window forward, and ends.
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
@@ -13,7 +14,7 @@ class SingleInstance : public QObject
     Q_OBJECT
 
 public:
-    explicit SingleInstance(const QString &programName, QObject *parent = nullptr);
+    SingleInstance(const QString &programName, const QString &key, QObject *parent = nullptr);
     ~SingleInstance() override;
 
     // True when this is the first copy (or when the lock cannot be had at all,
@@ -24,8 +25,10 @@ public:
     bool handOver();
     // For the first copy: what to do when a later copy asks.
     void onHandOver(std::function<void()> raise);
+    // For the first copy on its way out: later starts no longer hand over.
+    void stopListening();
 
-    static QString nameFor(const QString &programName);
+    static QString nameFor(const QString &programName, const QString &key);
 
 private:
     void serve(class QLocalSocket *socket);

@@ -6,7 +6,12 @@
 #include "entry/amount.h"
 #include "entry/text.h"
 
+#include <QApplication>
 #include <QLineEdit>
+
+namespace {
+const QString amountTooLongMessage = QStringLiteral("금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요....");
+}
 
 void EntryWindow::amountExit(int number)
 {
@@ -19,9 +24,27 @@ void EntryWindow::amountExit(int number)
     const double shown = Str_ToFloat(Str_LTrim(debit->text()));
     field(QStringLiteral("edDR_Dr_Amt"), number)->setText(amountDisplayForm(shown));
     // An amount too long to show empties the field; the clerk is told, rather
-    // than finding the entry left out of the voucher at saving.
-    if (value != 0 && debit->text().isEmpty())
-        showWarning(QStringLiteral("금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요...."), this);
+    // than finding the entry left out of the voucher at saving, and no save
+    // goes on until the amount is entered again.
+    m_amountRefused[size_t(number - 1)] = value != 0 && debit->text().isEmpty();
+    if (m_amountRefused[size_t(number - 1)])
+        showWarning(amountTooLongMessage, this);
+}
+
+// A save must not go on while an entry's amount was refused: the entry would
+// be saved without it, or left out. The clerk is sent back to the amount (and
+// told again, unless the warning of leaving it is still on screen).
+bool EntryWindow::amountToRedo()
+{
+    for (int n = 1; n <= 4; ++n) {
+        if (!m_amountRefused[size_t(n - 1)])
+            continue;
+        if (!QApplication::activeModalWidget())
+            showWarning(amountTooLongMessage, this);
+        field(QStringLiteral("edCR_Cr_Amt"), n)->setFocus();
+        return true;
+    }
+    return false;
 }
 
 void EntryWindow::amountClick(int number)

@@ -71,6 +71,8 @@ static store::EntryLines readEntry(const EntryWindow &w, int n)
 
 void EntryWindow::SaveBtnClick()
 {
+    if (amountToRedo())
+        return;
     Hourglass hourglass;
     if (m_list->isEmpty() && m_mode != QLatin1String("3")) {
         showWarning(noDataMessage, this);

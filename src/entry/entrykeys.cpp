@@ -5,6 +5,10 @@
 #include "app/messages.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -17,10 +21,13 @@ namespace {
 const QString refusedKeyMessage = QStringLiteral("잘못 입력하셨습니다");
 
 // Keys that type no character (arrows, Tab, Delete, function keys) never reach
-// a character filter.
+// a character filter, and neither do command keys: Ctrl or Alt with a key
+// (copy, undo, select all, a button's Alt+letter) are commands, not typing.
 bool typesCharacter(const QKeyEvent *event)
 {
     if (event->text().isEmpty())
+        return false;
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     switch (event->key()) {
     case Qt::Key_Tab:
@@ -48,16 +55,25 @@ bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
         if (watched == DBGrid1)
             guarded([this] { DBGrid1KeyUp(); }, this);
         return false;
-    case QEvent::FocusIn:
-        if (watched == cbKubun)
-            cbKubunEnter();
-        return false;
     case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        // A click in the grid where no row stands (an empty list above all) is
+        // a click in the grid all the same.
+        if (watched == DBGrid1->viewport() && mouse->button() == Qt::LeftButton
+            && !DBGrid1->indexAt(mouse->position().toPoint()).isValid()) {
+            guarded([this] { DBGrid1CellClick(); }, this);
+            return false;
+        }
+        if (guardPastePaths(watched, event))
+            return true;
         const QString name = watched->objectName();
         if (name.startsWith(QLatin1String("edCR_Cr_Amt_")))
             guarded([this, name] { amountClick(name.right(1).toInt()); }, this);
         return false;
     }
+    case QEvent::ContextMenu:
+    case QEvent::Drop:
+        return guardPastePaths(watched, event);
     default:
         return false;
     }
@@ -70,7 +86,8 @@ bool EntryWindow::keyPress(QObject *watched, QKeyEvent *event)
         guarded([this] { DBGrid1KeyDown(); }, this);
         return false;
     }
-    if (event->matches(QKeySequence::Paste) && pastedTextTooLong(qobject_cast<QLineEdit *>(watched)))
+    if (event->matches(QKeySequence::Paste)
+        && pastedTextTooLong(qobject_cast<QLineEdit *>(watched), QGuiApplication::clipboard()->text()))
         return true;
     if (!typesCharacter(event))
         return false;
@@ -90,16 +107,59 @@ bool EntryWindow::keyPress(QObject *watched, QKeyEvent *event)
 
 // A paste that would not fit a field with a length limit would be cut without a
 // word: it is refused whole and the clerk told, the clipboard left as it was.
-bool EntryWindow::pastedTextTooLong(QLineEdit *edit)
+// Every way text is pasted goes through here: the keys, the field's menu, the
+// middle button and a drop.
+bool EntryWindow::pastedTextTooLong(QLineEdit *edit, const QString &pasted)
 {
     if (!edit || edit->maxLength() >= 32767 || edit->isReadOnly())
         return false;
-    const QString pasted = QGuiApplication::clipboard()->text();
     if (edit->text().size() - edit->selectedText().size() + pasted.size() <= edit->maxLength())
         return false;
     showPlain(QStringLiteral("붙여 넣을 글이 너무 깁니다. 이 칸에는 %1자까지 넣을 수 있습니다.").arg(edit->maxLength()),
               this);
     return true;
+}
+
+bool EntryWindow::guardPastePaths(QObject *watched, QEvent *event)
+{
+    auto *edit = qobject_cast<QLineEdit *>(watched);
+    if (!edit || edit->maxLength() >= 32767 || edit->isReadOnly())
+        return false;
+    switch (event->type()) {
+    case QEvent::ContextMenu:
+        showFieldMenu(edit, static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    case QEvent::MouseButtonRelease:
+        return static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton
+            && QGuiApplication::clipboard()->supportsSelection()
+            && pastedTextTooLong(edit, QGuiApplication::clipboard()->text(QClipboard::Selection));
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (!drop->mimeData() || !pastedTextTooLong(edit, drop->mimeData()->text()))
+            return false;
+        drop->ignore();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// The field's own menu, with its paste checked like the others.
+void EntryWindow::showFieldMenu(QLineEdit *edit, const QPoint &at)
+{
+    QMenu *menu = edit->createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (QAction *action : menu->actions()) {
+        if (action->objectName() != QLatin1String("edit-paste"))
+            continue;
+        disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, edit, [this, edit] {
+            if (!pastedTextTooLong(edit, QGuiApplication::clipboard()->text()))
+                edit->paste();
+        });
+    }
+    menu->popup(at);
 }
 
 // The date and amount filters: a refused character is announced and dropped;

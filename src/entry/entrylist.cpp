@@ -103,7 +103,7 @@ void EntryWindow::pPanel_DisplayQuery()
         set("Serial_CrDr", line.Serial_CrDr, nullptr);
         // Remembered with the line, so that a correction can tell whether
         // somebody else saved the line after it was loaded.
-        setLoadedEndDay(field(side + QLatin1String("Serial_CrDr"), n), line.End_Day);
+        setLoadedEndDay(field(side + QLatin1String("Serial_CrDr"), n), line.End_Day_Text);
         set("Ac_JenName", line.Ac_JenName, &line.Ac_JenCode);
         set("Kubun_Name", line.Kubun_Name, &line.Kubun_Code);
         set("Sawon_Name", line.Sawon_Name, &line.Sawon_Code);

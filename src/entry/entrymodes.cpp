@@ -41,22 +41,43 @@ void EntryWindow::pEnabledBtn()
     const bool ready = m_mode == QLatin1String("1");
     const bool loaded = m_mode == QLatin1String("2");
     const bool fresh = m_mode == QLatin1String("3");
-    InsertBtn->setEnabled(ready);
-    CancelBtn->setEnabled(loaded || fresh);
-    SaveBtn->setEnabled(loaded || fresh);
-    DeleteBtn->setEnabled(loaded);
-    PrintBtn->setEnabled(loaded);
-    CloseBtn->setEnabled(true);
+    const std::pair<QPushButton *, bool> states[] = {
+        {InsertBtn, ready}, {CancelBtn, loaded || fresh}, {SaveBtn, loaded || fresh},
+        {DeleteBtn, loaded}, {PrintBtn, loaded},          {CloseBtn, true},
+    };
+    for (const auto &[button, enabled] : states)
+        if (enabled)
+            button->setEnabled(true);
+    // A command that greys out its own button leaves the focus on the bar, at
+    // the first button still enabled (after a cancel or the last delete: "I 등록"),
+    // rather than letting it run on along the tab order to the close button or
+    // into a field.
+    for (const auto &[button, enabled] : states) {
+        if (enabled || !button->hasFocus())
+            continue;
+        for (const auto &[other, on] : states) {
+            if (on) {
+                other->setFocus();
+                break;
+            }
+        }
+    }
+    for (const auto &[button, enabled] : states)
+        if (!enabled)
+            button->setEnabled(false);
 }
 
 void EntryWindow::pClear()
 {
     edSerial->clear();
+    m_amountRefused = {};
     for (int n = 1; n <= 4; ++n) {
         for (const char *side : {"edCR_", "edDR_"}) {
             for (const char *kind : lineFieldsInClearOrder) {
                 QLineEdit *edit = field(QLatin1String(side) + QLatin1String(kind), n);
-                edit->clear();
+                // Set rather than cleared: a clear could be undone with Ctrl+Z,
+                // bringing back what the field held before (its design text).
+                edit->setText(QString());
                 setHiddenCode(edit, QString());
             }
         }
@@ -129,11 +150,11 @@ void EntryWindow::edDateExit()
     const QString warning = text + QStringLiteral(" : 유효하지 않은 날짜 형식입니다.");
     if (!convertsToDate(text)) {
         showWarning(warning, this);
-        edDate->setFocus();
+        moveFocus(edDate);
     }
     if (text.size() != 10) {
         showWarning(warning, this);
-        edDate->setFocus();
+        moveFocus(edDate);
     }
     pQuery();
     m_mode = QStringLiteral("1");
@@ -172,6 +193,7 @@ void EntryWindow::connectHandlers()
     watch(edDate);
     watch(cbKubun);
     watch(DBGrid1);
+    watch(DBGrid1->viewport());
     for (EntryPanel *p : m_panels)
         for (QLineEdit *edit : p->fieldsInTabOrder())
             watch(edit);
@@ -187,19 +209,29 @@ void EntryWindow::watch(QWidget *widget)
 
 void EntryWindow::onFocusChanged(QWidget *old, QWidget *now)
 {
-    // The branch list's popup is part of the branch combo.
-    if (old && old->window() == cbKubun->view()->window() && old->window() != this)
-        old = cbKubun;
+    // The branch list's popup and the combo's text line are part of the combo.
+    auto control = [this](QWidget *w) -> QWidget * {
+        if (w && (w == cbKubun->lineEdit() || (w->window() == cbKubun->view()->window() && w->window() != this)))
+            return cbKubun;
+        return w;
+    };
+    old = control(old);
+    now = control(now);
     if (now && now->window() == this)
         m_focusTarget = now;
     // Focus moves made while a field is being left (a message box, a dialog, a
     // move to another field) are not a field being left themselves; nor is the
-    // window losing or regaining the activation.
-    if (m_inExit || !old || !now || old->window() != this || now->window() != this)
+    // window losing or regaining the activation, nor the focus going into the
+    // branch list and back.
+    if (m_inExit || !old || !now || old == now || old->window() != this || now->window() != this)
         return;
     m_inExit = true;
     guarded([this, old] { fieldExit(old); }, this);
     m_inExit = false;
+    // The branch list opens when the clerk moves into the combo from another
+    // control and it is still there once the control left has had its say.
+    if (now == cbKubun && QApplication::focusWidget() && control(QApplication::focusWidget()) == cbKubun)
+        cbKubunEnter();
 }
 
 void EntryWindow::fieldExit(QWidget *leaving)

@@ -239,3 +239,9 @@ void EntryWindow::focusNext()
 {
     focusNextPrevChild(true);
 }
+
+void EntryWindow::moveFocus(QWidget *to)
+{
+    m_focusTarget = to;
+    to->setFocus();
+}

@@ -60,6 +60,10 @@ public:
 
     // While a field is being left: the control that is receiving the focus.
     QWidget *focusTarget() const { return m_focusTarget; }
+    // A focus move made by a handler: the control becomes the focus target for
+    // the rest of the handler at once, whether or not the window is the active
+    // one at that moment (it is not while a message box has just closed).
+    void moveFocus(QWidget *to);
     // Moves the focus on in tab order, skipping what cannot take it (Enter).
     void focusNext();
 
@@ -113,9 +117,12 @@ private:
     bool keyPress(QObject *watched, class QKeyEvent *event);
     bool acceptKey(QWidget *field, const QString &text, const QString &allowed);
     void guardPastedText(QLineEdit *edit, const QString &allowed);
-    bool pastedTextTooLong(QLineEdit *edit);
+    bool pastedTextTooLong(QLineEdit *edit, const QString &pasted);
+    bool guardPastePaths(QObject *watched, QEvent *event);
+    void showFieldMenu(QLineEdit *edit, const QPoint &at);
 
     void amountExit(int number);
+    bool amountToRedo();
     void amountClick(int number);
     void showGridVoucher();
 
@@ -129,6 +136,7 @@ private:
     QString m_newVoucherKey;
     QWidget *m_focusTarget = nullptr;
     bool m_inExit = false;
+    std::array<bool, 4> m_amountRefused{}; // an amount too long to show was left in the entry
     int m_lastBranchIndex = -1;
     bool m_branchTyped = false;
     FieldExit m_fieldExit;

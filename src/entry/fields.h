@@ -1,7 +1,6 @@
 #pragma once
 // The hidden code that every name field carries beside its visible name. An
 // empty code means the name is not resolved yet.
-#include <QDateTime>
 #include <QLineEdit>
 #include <QVariant>
 #include <optional>
@@ -19,15 +18,15 @@ inline void setHiddenCode(QLineEdit *field, const QString &code)
 // The End_Day a stored line had when the voucher was loaded, kept on the line's
 // side-code field; nothing when the panel was never loaded. A correction uses
 // it to tell whether somebody else saved the line in the meantime.
-inline std::optional<QDateTime> loadedEndDay(const QLineEdit *sideField)
+inline std::optional<QString> loadedEndDay(const QLineEdit *sideField)
 {
     const QVariant value = sideField->property("loadedEndDay");
     if (!value.isValid())
         return std::nullopt;
-    return value.toDateTime();
+    return value.toString();
 }
 
-inline void setLoadedEndDay(QLineEdit *sideField, const QDateTime &endDay)
+inline void setLoadedEndDay(QLineEdit *sideField, const QString &storedEndDay)
 {
-    sideField->setProperty("loadedEndDay", endDay);
+    sideField->setProperty("loadedEndDay", storedEndDay);
 }

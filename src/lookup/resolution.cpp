@@ -40,11 +40,11 @@ void headerCheck(EntryWindow &w)
 {
     if (w.branchPosition() < 0 || w.cbKubun->currentText().isEmpty()) {
         showWarning(QStringLiteral("본지점 구분을 선택하세요."), &w);
-        w.cbKubun->setFocus();
+        w.moveFocus(w.cbKubun);
     }
     if (w.edDate->text().isEmpty() || w.edDate->text().size() != 10) {
         showWarning(QStringLiteral("기준일자를 선택하세요."), &w);
-        w.edDate->setFocus();
+        w.moveFocus(w.edDate);
     }
     if (w.mode() != QLatin1String("2"))
         w.setMode(QStringLiteral("3"));
@@ -85,8 +85,8 @@ void towardsSave(EntryWindow &w, int n)
 {
     if (n < 4 && !(w.mode() == QLatin1String("2") && isTarget(w, QStringLiteral("DBGrid1"))))
         return;
-    w.Panel7->setFocus();
-    w.SaveBtn->setFocus();
+    w.moveFocus(w.Panel7);
+    w.moveFocus(w.SaveBtn);
 }
 
 } // namespace

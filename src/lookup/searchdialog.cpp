@@ -332,8 +332,11 @@ void SearchDialog::searchFromExit(QWidget *now)
     searchGuarded();
 }
 
+// Every opening starts in the search box, whatever had the focus when the
+// dialog was last closed.
 void SearchDialog::showNonBlocking()
 {
+    m_search->setFocus();
     show();
     raise();
     activateWindow();
@@ -389,6 +392,12 @@ bool SearchDialog::handleKey(QObject *watched, QKeyEvent *key)
         showPlain(altF4Message, this);
         return true;
     }
+    // Esc closes the dialog as its close button does, from any control.
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        if (press)
+            m_closeBtn->click();
+        return true;
+    }
     if (watched == m_grid) {
         if (press && isEnter(key)) {
             pickAndClose();
@@ -397,6 +406,10 @@ bool SearchDialog::handleKey(QObject *watched, QKeyEvent *key)
         // At a press the grid has not moved yet; at the release it has.
         pick();
         return false;
+    }
+    if (press && watched == m_search && key->key() == Qt::Key_Down) {
+        m_grid->setFocus(Qt::TabFocusReason);
+        return true;
     }
     if (!press || !isEnter(key))
         return false;
@@ -413,7 +426,12 @@ bool SearchDialog::handleKey(QObject *watched, QKeyEvent *key)
 
 void SearchDialog::closeEvent(QCloseEvent *event)
 {
-    // Only the close button and a double click close the dialog.
+    // The program closing its windows on the way out closes the dialog too.
+    if (!event->spontaneous()) {
+        event->accept();
+        return;
+    }
+    // From the window system, only the close button and a double click close it.
     event->ignore();
     showPlain(altF4Message, this);
 }

@@ -1,6 +1,7 @@
 #include "store/schema.h"
 
 #include "store/codetables.h"
+#include "store/csvimport.h"
 #include "store/sqlrun.h"
 
 #include <QSqlDriver>
@@ -102,6 +103,19 @@ bool hasSchema(QSqlDatabase db)
         if (t.compare(QLatin1String("Account_Jen_AA"), Qt::CaseInsensitive) == 0)
             return true;
     return false;
+}
+
+bool isEmptyDatabase(QSqlDatabase db)
+{
+    return db.tables().isEmpty();
+}
+
+bool codeTablesEmpty(QSqlDatabase db)
+{
+    for (const CodeTable &code : codeTables())
+        if (countRows(db, code) > 0)
+            return false;
+    return true;
 }
 
 void createSchema(QSqlDatabase db)

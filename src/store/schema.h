@@ -7,6 +7,11 @@ namespace store {
 
 // True when the voucher table exists in the database.
 bool hasSchema(QSqlDatabase db);
+// True when the database holds no table at all: a new file or database, which
+// the program may make its own.
+bool isEmptyDatabase(QSqlDatabase db);
+// True when none of the code tables holds a row.
+bool codeTablesEmpty(QSqlDatabase db);
 // Creates every table and index in one transaction and fills Jen_Print with
 // "01" to "10". Throws AppError when the database refuses.
 void createSchema(QSqlDatabase db);

@@ -208,7 +208,8 @@ std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &
 std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &serialJen)
 {
     QSqlQuery query = run(account(), {
-        QStringLiteral("select *"),
+        // End_Day also as the store's own text of it, which a correction compares.
+        QStringLiteral("select *, cast(End_Day as varchar(40)) As End_Day_Text"),
         QStringLiteral("From   Account_Jen_AA"),
         QStringLiteral("where  rtrim(Date_Day) || rtrim(kubun_bon)   =    :tbDayBon"),
         QStringLiteral("and  rtrim(serial_jen) =  :tbSerial_jen      and  rtrim(kubun_jen) = '3'"),
@@ -223,7 +224,8 @@ std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &s
             line.*member = columns.text(column);
         line.Cr_Amt = columns.number("Cr_Amt");
         line.Dr_Amt = columns.number("Dr_Amt");
-        line.End_Day = columns.value("End_Day").toDateTime();
+        line.End_Day_Text = columns.value("End_Day_Text").toString();
+        line.End_Day = endDayFrom(line.End_Day_Text);
         lines.push_back(line);
     }
     return lines;

@@ -44,9 +44,11 @@ const QStringList updateStatement = {
     QStringLiteral("               Cr_Amt       = :tbCr_Amt,       Dr_Amt        = :tbDr_Amt,"),
     QStringLiteral("               End_Day      = :tbEnd_Day"),
     QStringLiteral("  Where   rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr) = :tbSerial"),
-    // Unchanged since it was loaded: a line without End_Day reads as :tbNo_End_Day
-    // on both sides; without a loaded value the line is compared with itself.
-    QStringLiteral("    And   coalesce(End_Day, :tbNo_End_Day) = coalesce(:tbLoaded_End_Day, End_Day, :tbNo_End_Day)"),
+    // Unchanged since it was loaded: the stored value's own text is compared,
+    // a line without End_Day reading as ''; without a loaded value the line is
+    // compared with itself.
+    QStringLiteral("    And   coalesce(cast(End_Day as varchar(40)), '')"),
+    QStringLiteral("            = coalesce(:tbLoaded_End_Day, cast(End_Day as varchar(40)), '')"),
 };
 
 const QStringList lineCountStatement = {
@@ -83,7 +85,7 @@ Params lineValues(const LineFields &line)
         {QStringLiteral(":tbSawon_Name"), line.sawonName},  {QStringLiteral(":tbCr_Amt"), line.crAmt},
         {QStringLiteral(":tbDr_Amt"), line.drAmt},
         // Read for each line, as the time of its own writing.
-        {QStringLiteral(":tbEnd_Day"), QDateTime::currentDateTime()},
+        {QStringLiteral(":tbEnd_Day"), endDayValue(QDateTime::currentDateTime())},
     };
 }
 
@@ -122,18 +124,14 @@ void writeLines(QSqlDatabase db, const NewVoucher &voucher, SavedVoucher &saved)
     }
 }
 
-// Stands for a missing End_Day in the comparison; the program never writes it.
-const QDateTime noEndDay(QDate(1, 1, 1), QTime(0, 0));
-
 bool updateLine(QSqlDatabase db, const QString &lineKey, const LineFields &line,
-                const std::optional<QDateTime> &loaded)
+                const std::optional<QString> &loaded)
 {
     Params params = lineValues(line);
     params.emplace_back(QStringLiteral(":tbSerial"), lineKey);
-    params.emplace_back(QStringLiteral(":tbNo_End_Day"), noEndDay);
-    QVariant loadedValue(QMetaType::fromType<QDateTime>()); // NULL: not compared
+    QVariant loadedValue(QMetaType::fromType<QString>()); // NULL: not compared
     if (loaded)
-        loadedValue = loaded->isValid() ? *loaded : noEndDay;
+        loadedValue = *loaded;
     params.emplace_back(QStringLiteral(":tbLoaded_End_Day"), loadedValue);
     return run(db, updateStatement, params).numRowsAffected() > 0;
 }
@@ -151,6 +149,27 @@ QString exhausted(const QString &dateText)
 }
 
 } // namespace
+
+// Written as text in local time: a date-time value would be turned into UTC on
+// its way to the server, and the year-one stand-in for "none" into a year the
+// server refuses east of Greenwich.
+QVariant endDayValue(const QDateTime &at)
+{
+    if (!at.isValid())
+        return QVariant(QMetaType::fromType<QString>());
+    return at.toLocalTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+}
+
+QDateTime endDayFrom(const QString &storedText)
+{
+    QString text = storedText.trimmed();
+    if (text.size() > 10 && text.at(10) == QLatin1Char(' '))
+        text[10] = QLatin1Char('T');
+    QDateTime at = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!at.isValid())
+        at = QDateTime::fromString(text, Qt::ISODate);
+    return at.isValid() ? at.toLocalTime() : QDateTime();
+}
 
 QString Serial_Jen_MaxValue(const QString &dateText)
 {

@@ -30,8 +30,16 @@ struct StoredLine
     QString Ac_JenCode, Ac_JenName, Ac_Text, Item_Code, Item_Name, Kubun_Code, Kubun_Name;
     QString Project_Code, Project_Name, Buser_Code, Buser_Name, Sawon_Code, Sawon_Name;
     double Cr_Amt = 0, Dr_Amt = 0;
-    QDateTime End_Day;
+    QDateTime End_Day;    // read as the clerk's local time (invalid when none)
+    QString End_Day_Text; // as the store keeps it: what a correction compares
 };
+
+// End_Day as the program writes it: the clerk's local time to the millisecond,
+// as text that both engines take for a date-time; NULL for an invalid one.
+QVariant endDayValue(const QDateTime &at);
+// End_Day as read back, whatever wrote it (this program, a script, the
+// engine's own clock functions): a local date-time, invalid for none.
+QDateTime endDayFrom(const QString &storedText);
 
 // What one line of an entry carries from the panels: hidden codes and texts.
 struct LineFields
@@ -47,11 +55,14 @@ struct EntryLines
     QString serialBun; // the panel's entry number as typed, "01" to "04"
     LineFields debit;  // side "01"
     LineFields credit; // side "02"
-    // The End_Day of each line as it was loaded into the panels (an invalid
-    // date-time for a line stored without one). A correction is written only
-    // while the stored line still carries it, so that what another clerk saved
-    // in the meantime is never overwritten unseen. Unset: not compared.
-    std::optional<QDateTime> debitLoaded, creditLoaded;
+    // The End_Day of each line as it was loaded into the panels, as the store
+    // keeps it (End_Day_Text: empty for a line stored without one). A
+    // correction is written only while the stored line still carries it, so
+    // that what another clerk saved in the meantime is never overwritten
+    // unseen; the comparison is made by the store on its own text of the
+    // value, so it holds at whatever precision and in whatever form the line
+    // was written. Unset: not compared.
+    std::optional<QString> debitLoaded, creditLoaded;
 };
 
 struct NewVoucher

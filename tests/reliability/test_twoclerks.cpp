@@ -186,8 +186,8 @@ private slots:
         const std::vector<store::StoredLine> loaded = store::loadVoucherLines(today + "00000", number);
         store::EntryLines mine = sampleEntry("01", 5000, "내 고침");
         mine.debit.acText = "내가 고친 적요";
-        mine.debitLoaded = loaded.at(0).End_Day;
-        mine.creditLoaded = loaded.at(1).End_Day;
+        mine.debitLoaded = loaded.at(0).End_Day_Text;
+        mine.creditLoaded = loaded.at(1).End_Day_Text;
         if (meanwhile == "saved")
             otherClerkSaves("01", "다른 사원이 고친 적요");
         if (meanwhile.startsWith("deleted"))

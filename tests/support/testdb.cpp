@@ -103,7 +103,7 @@ void TestDatabase::insertRaw(const StoredLine &line)
     holders << QStringLiteral(":Cr_Amt") << QStringLiteral(":Dr_Amt") << QStringLiteral(":End_Day");
     params.emplace_back(QStringLiteral(":Cr_Amt"), line.Cr_Amt);
     params.emplace_back(QStringLiteral(":Dr_Amt"), line.Dr_Amt);
-    params.emplace_back(QStringLiteral(":End_Day"), line.End_Day);
+    params.emplace_back(QStringLiteral(":End_Day"), store::endDayValue(line.End_Day));
     store::run(store::account(),
                {QStringLiteral("INSERT INTO Account_Jen_AA (%1)").arg(names.join(QStringLiteral(", "))),
                 QStringLiteral("VALUES (%1)").arg(holders.join(QStringLiteral(", ")))},
@@ -132,7 +132,8 @@ void TestDatabase::refuseMarkedLines()
 std::vector<StoredLine> TestDatabase::allLines()
 {
     QSqlQuery query = store::run(store::account(),
-                                 {QStringLiteral("SELECT * FROM Account_Jen_AA ORDER BY Serial_Jen, Serial_Bun, Serial_CrDr")});
+                                 {QStringLiteral("SELECT *, cast(End_Day as varchar(40)) AS End_Day_Text"),
+                                  QStringLiteral("FROM Account_Jen_AA ORDER BY Serial_Jen, Serial_Bun, Serial_CrDr")});
     std::vector<StoredLine> lines;
     while (query.next()) {
         StoredLine line;
@@ -140,7 +141,8 @@ std::vector<StoredLine> TestDatabase::allLines()
             line.*lineMembers[i] = query.value(QString::fromLatin1(lineColumns[i])).toString();
         line.Cr_Amt = query.value(QStringLiteral("Cr_Amt")).toDouble();
         line.Dr_Amt = query.value(QStringLiteral("Dr_Amt")).toDouble();
-        line.End_Day = query.value(QStringLiteral("End_Day")).toDateTime();
+        line.End_Day_Text = query.value(QStringLiteral("End_Day_Text")).toString();
+        line.End_Day = store::endDayFrom(line.End_Day_Text);
         lines.push_back(line);
     }
     return lines;

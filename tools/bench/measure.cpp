@@ -260,7 +260,7 @@ private:
             side.projectCode = line.Project_Code, side.projectName = line.Project_Name;
             side.buserCode = line.Buser_Code, side.buserName = line.Buser_Name;
             side.sawonCode = line.Sawon_Code, side.sawonName = line.Sawon_Name;
-            (debit ? entry.debitLoaded : entry.creditLoaded) = line.End_Day;
+            (debit ? entry.debitLoaded : entry.creditLoaded) = line.End_Day_Text;
         }
         return entry;
     }
