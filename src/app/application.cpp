@@ -42,7 +42,10 @@ QString singleCopyKey()
 
 EntryWindow *startWindows()
 {
-    prepareBooks();
+    // Books that cannot be opened or are not ours: the clerk has been told why,
+    // and a window of design texts and database errors would only mislead.
+    if (!prepareBooks())
+        return nullptr;
     EntryWindow *entry = createWindowSet();
     entry->show();
     return entry;
@@ -60,6 +63,8 @@ int runJeonpyo(int argc, char *argv[])
         return 0;
 
     QPointer<EntryWindow> entry = startWindows();
+    if (!entry)
+        return 1;
     instance.onHandOver([entry] {
         if (!entry) // closing: the program is on its way out
             return;

@@ -6,6 +6,6 @@ class EntryWindow;
 int runJeonpyo(int argc, char *argv[]);
 
 // The books prepared for a first start, the window set created and the entry
-// window shown. Closing the entry window closes the search dialogs with it.
-// Tests start the windows the same way.
+// window shown; nullptr when the books could not be prepared (the clerk was
+// told why). Tests start the windows the same way.
 EntryWindow *startWindows();

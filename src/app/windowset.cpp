@@ -37,6 +37,11 @@ EntryWindow *createWindowSet()
     searchDialogs = std::make_unique<lookup::SearchDialogs>(entry);
     print::createFmQrMarvet3();
     lookup::installLineFieldResolution(*entry);
+    // A search dialog left open does not outlive the entry window it writes into.
+    QObject::connect(entry, &EntryWindow::closing, entry, [] {
+        for (const auto &dialog : searchDialogs->all())
+            dialog->hide();
+    });
     connectPrinting(*entry);
     return entry;
 }

@@ -6,7 +6,6 @@
 #include "entry/amount.h"
 #include "entry/text.h"
 
-#include <QApplication>
 #include <QLineEdit>
 
 namespace {
@@ -32,16 +31,18 @@ void EntryWindow::amountExit(int number)
 }
 
 // A save must not go on while an entry's amount was refused: the entry would
-// be saved without it, or left out. The clerk is sent back to the amount (and
-// told again, unless the warning of leaving it is still on screen).
-bool EntryWindow::amountToRedo()
+// be saved without it, or left out. The clerk is sent back to the amount, and
+// told again when asked (not right after leaving the amount has told it).
+bool EntryWindow::amountToRedo(bool tell)
 {
     for (int n = 1; n <= 4; ++n) {
-        if (!m_amountRefused[size_t(n - 1)])
+        QLineEdit *amount = field(QStringLiteral("edCR_Cr_Amt"), n);
+        // Typed again since: leaving the field judges the new amount.
+        if (!m_amountRefused[size_t(n - 1)] || !amount->text().isEmpty())
             continue;
-        if (!QApplication::activeModalWidget())
+        if (tell)
             showWarning(amountTooLongMessage, this);
-        field(QStringLiteral("edCR_Cr_Amt"), n)->setFocus();
+        amount->setFocus();
         return true;
     }
     return false;

@@ -71,7 +71,7 @@ static store::EntryLines readEntry(const EntryWindow &w, int n)
 
 void EntryWindow::SaveBtnClick()
 {
-    if (amountToRedo())
+    if (amountToRedo(true))
         return;
     Hourglass hourglass;
     if (m_list->isEmpty() && m_mode != QLatin1String("3")) {
@@ -119,7 +119,11 @@ void EntryWindow::SaveBtnClick()
 // so a failure leaves nothing stored and the panels as they were.
 void EntryWindow::pSaveQuery()
 {
+    // Leaving the field the save was called from (Alt+S leaves the focus
+    // there) may refuse its amount: then nothing is saved.
     SaveBtn->setFocus();
+    if (amountToRedo(false))
+        return;
     m_newVoucherKey.clear();
     store::NewVoucher voucher;
     voucher.dateText = edDate->text();
@@ -147,6 +151,8 @@ void EntryWindow::pSaveQuery()
 void EntryWindow::pUpdateQuery()
 {
     SaveBtn->setFocus();
+    if (amountToRedo(false))
+        return;
     if (edSerial->text().isEmpty()) {
         showWarning(QStringLiteral("그리드에서 수정할 레코드를 선택 하세요....."), this);
         return;

@@ -150,8 +150,10 @@ void EntryWindow::showFieldMenu(QLineEdit *edit, const QPoint &at)
 {
     QMenu *menu = edit->createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The menu's paste is the entry that shows the paste keys beside its text.
+    const QString pasteKeys = QLatin1Char('\t') + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
     for (QAction *action : menu->actions()) {
-        if (action->objectName() != QLatin1String("edit-paste"))
+        if (!action->text().endsWith(pasteKeys))
             continue;
         disconnect(action, &QAction::triggered, nullptr, nullptr);
         connect(action, &QAction::triggered, edit, [this, edit] {

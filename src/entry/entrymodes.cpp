@@ -57,7 +57,7 @@ void EntryWindow::pEnabledBtn()
             continue;
         for (const auto &[other, on] : states) {
             if (on) {
-                other->setFocus();
+                moveFocusQuietly(other);
                 break;
             }
         }
@@ -104,6 +104,9 @@ void EntryWindow::CancelBtnClick()
     resetPanels();
     m_mode = QStringLiteral("1");
     pEnabledBtn();
+    // The clerk goes on with a new voucher, from wherever the cancel came
+    // (the button, or Alt+C in a field that is empty now).
+    moveFocusQuietly(InsertBtn);
 }
 
 void EntryWindow::cbKubunChange()

@@ -191,6 +191,7 @@ void EntryWindow::closeEvent(QCloseEvent *event)
 {
     // Whatever is typed and not saved is lost: there is no question.
     QWidget::closeEvent(event);
+    emit closing();
 }
 
 void EntryWindow::CloseBtnClick()
@@ -244,4 +245,12 @@ void EntryWindow::moveFocus(QWidget *to)
 {
     m_focusTarget = to;
     to->setFocus();
+}
+
+void EntryWindow::moveFocusQuietly(QWidget *to)
+{
+    const bool inExit = m_inExit;
+    m_inExit = true;
+    to->setFocus();
+    m_inExit = inExit;
 }

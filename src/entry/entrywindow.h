@@ -64,6 +64,9 @@ public:
     // the rest of the handler at once, whether or not the window is the active
     // one at that moment (it is not while a message box has just closed).
     void moveFocus(QWidget *to);
+    // A command's own focus move once it has dealt with the panels: the field
+    // left is not being left by the clerk, so its exit does not run.
+    void moveFocusQuietly(QWidget *to);
     // Moves the focus on in tab order, skipping what cannot take it (Enter).
     void focusNext();
 
@@ -100,6 +103,10 @@ public:
     using PrintPreview = std::function<bool()>;
     void setPrintPreview(PrintPreview preview) { m_print = std::move(preview); }
 
+signals:
+    // The window is closing: the program's other windows go with it.
+    void closing();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -122,7 +129,7 @@ private:
     void showFieldMenu(QLineEdit *edit, const QPoint &at);
 
     void amountExit(int number);
-    bool amountToRedo();
+    bool amountToRedo(bool tell);
     void amountClick(int number);
     void showGridVoucher();
 

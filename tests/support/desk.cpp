@@ -7,6 +7,7 @@
 #include "store/demo.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTableView>
@@ -35,9 +36,18 @@ BoxAnswerer::BoxAnswerer()
 // and answered after a while, so that a test fails instead of hanging.
 void BoxAnswerer::poll()
 {
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible())
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible())
         return;
+    auto *box = qobject_cast<QMessageBox *>(modal);
+    if (!box) {
+        if (modal != m_current && modal->isActiveWindow()) {
+            m_current = modal;
+            others << modal->windowTitle();
+            clerk::key(QStringLiteral("Escape"));
+        }
+        return;
+    }
     if (box != m_current) {
         m_current = box;
         m_waited = 0;
@@ -70,12 +80,37 @@ namespace clerk {
 void key(const QString &keys)
 {
     xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("20"), keys});
-    settle(60);
+    // A button's Alt+letter clicks it after a short animation.
+    settle(keys.startsWith(QLatin1String("alt+")) ? 250 : 60);
 }
 
+// Letters, digits and signs go through the X server as keys; Hangul comes the
+// way a Korean input method delivers it, as committed text, into whatever has
+// the focus (a key per syllable through the X server races the keymap changes
+// that typing it would need).
 void type(const QString &text)
 {
-    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+    QString keys;
+    auto flush = [&keys] {
+        if (keys.isEmpty())
+            return;
+        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), keys});
+        keys.clear();
+        settle(60);
+    };
+    for (QChar c : text) {
+        if (c.unicode() < 128) {
+            keys += c;
+            continue;
+        }
+        flush();
+        QInputMethodEvent commit;
+        commit.setCommitString(QString(c));
+        if (QObject *target = QGuiApplication::focusObject())
+            QApplication::sendEvent(target, &commit);
+        settle(20);
+    }
+    flush();
     settle(100);
 }
 

@@ -21,7 +21,9 @@ class QMessageBox;
 class QTableView;
 
 // Answers every message box that becomes the active window by a key press
-// (Return unless told otherwise for a text), and keeps what each said.
+// (Return unless told otherwise for a text), and keeps what each said. Any
+// other modal window (the print preview) is closed with Esc once active, and
+// its title kept.
 class BoxAnswerer : public QObject
 {
     Q_OBJECT
@@ -32,13 +34,14 @@ public:
     void answerWith(const QString &part, const QString &key) { m_keys.insert(part, key); }
 
     QStringList texts;       // every box's text, in the order shown
+    QStringList others;      // the titles of other modal windows closed
     QStringList neverActive; // boxes that never became active (answered anyway)
 
 private:
     void poll();
     QTimer m_timer;
     QHash<QString, QString> m_keys;
-    QPointer<QMessageBox> m_current;
+    QPointer<QWidget> m_current;
     int m_waited = 0;
     int m_tries = 0;
 };
@@ -47,7 +50,7 @@ private:
 namespace clerk {
 // A key or chord as xdotool names it: "Return", "Tab", "alt+s", "Down".
 void key(const QString &keys);
-// Text typed key by key (Hangul included: xdotool maps each character).
+// Text typed key by key; Hangul as an input method commits it.
 void type(const QString &text);
 // A click with the real pointer at a point of a widget (its centre by default).
 void click(QWidget *widget, QPoint at = QPoint(-1, -1), int button = 1);
