@@ -9,7 +9,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-qpa-plugins
   postgresql fonts-nanum fontconfig poppler-utils
-  xvfb xauth
+  xvfb xauth openbox xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
 )
 missing=()
