@@ -11,8 +11,14 @@
 void EntryWindow::amountExit(int number)
 {
     QLineEdit *debit = field(QStringLiteral("edCR_Cr_Amt"), number);
+    // A stored amount shown as the mark stays as it is until the clerk types one.
+    if (debit->text() == unfitAmountMark())
+        return;
     const double value = Str_ToFloat(Str_LTrim(debit->text()));
-    debit->setText(Str_StrToDouble(plainAmountText(value), formatThousands(value)));
+    // More than fifteen digits cannot be held exactly (9999999999999999 would
+    // become 10000000000000000): such an amount is emptied like one too long
+    // to show.
+    debit->setText(amountFits(value) ? Str_StrToDouble(plainAmountText(value), formatThousands(value)) : QString());
     field(QStringLiteral("edCR_Dr_Amt"), number)->setText(amountDisplayForm(0));
     field(QStringLiteral("edDR_Cr_Amt"), number)->setText(amountDisplayForm(0));
     // The credit amount is the debit amount as shown: rounded to a whole number.
@@ -21,7 +27,7 @@ void EntryWindow::amountExit(int number)
     // An amount too long to show empties the field; the clerk is told, rather
     // than finding the entry left out of the voucher at saving.
     if (value != 0 && debit->text().isEmpty())
-        showWarning(QStringLiteral("금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요...."), this);
+        showWarning(tooLongAmountMessage, this);
 }
 
 void EntryWindow::amountClick(int number)

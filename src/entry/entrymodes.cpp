@@ -52,15 +52,34 @@ void EntryWindow::pEnabledBtn()
 void EntryWindow::pClear()
 {
     edSerial->clear();
+    clearPanelFields();
+    m_announcedVoucher.clear();
+}
+
+// Every line field and hidden code emptied, and everything a load put beside
+// them taken away: the entry and side numbers as the panels are made, no
+// loaded End_Day, no mark of a missing line, no fault of an entry.
+void EntryWindow::clearPanelFields()
+{
     for (int n = 1; n <= 4; ++n) {
         for (const char *side : {"edCR_", "edDR_"}) {
             for (const char *kind : lineFieldsInClearOrder) {
                 QLineEdit *edit = field(QLatin1String(side) + QLatin1String(kind), n);
                 edit->clear();
+                edit->setPlaceholderText(QString());
                 setHiddenCode(edit, QString());
             }
         }
+        field(QStringLiteral("edSerial_Bun"), n)->setText(QStringLiteral("0%1").arg(n));
+        QLineEdit *debitSide = field(QStringLiteral("edCR_Serial_CrDr"), n);
+        QLineEdit *creditSide = field(QStringLiteral("edDR_Serial_CrDr"), n);
+        debitSide->setText(QStringLiteral("01"));
+        creditSide->setText(QStringLiteral("02"));
+        forgetLoadedEndDay(debitSide);
+        forgetLoadedEndDay(creditSide);
+        m_entryFaults[size_t(n - 1)].clear();
     }
+    m_loadNotices.clear();
 }
 
 void EntryWindow::resetPanels()

@@ -31,3 +31,8 @@ inline void setLoadedEndDay(QLineEdit *sideField, const QDateTime &endDay)
 {
     sideField->setProperty("loadedEndDay", endDay);
 }
+
+inline void forgetLoadedEndDay(QLineEdit *sideField)
+{
+    sideField->setProperty("loadedEndDay", QVariant());
+}
