@@ -194,7 +194,7 @@ void EntryWindow::pPanel_DisplayQuery()
         }
         if (!entry.unfitAmounts.isEmpty())
             m_loadNotices << head + entry.unfitAmounts.join(QStringLiteral(", "))
-                    + QStringLiteral("을 읽을 수 없어 '%1'(으)로 표시합니다").arg(unfitAmountMark());
+                    + QStringLiteral("을 읽을 수 없어 '%1'로 표시합니다").arg(unfitAmountMark());
     }
 }
 
@@ -203,9 +203,10 @@ void EntryWindow::pPanel_DisplayQuery()
 void EntryWindow::announceLoadNotices()
 {
     const QString voucher = Str_RTrim(edDate->text()) + branchCode() + Str_RTrim(edSerial->text());
-    if (m_loadNotices.isEmpty() || voucher == m_announcedVoucher)
-        return;
+    const bool told = voucher == m_announcedVoucher;
     m_announcedVoucher = voucher;
+    if (m_loadNotices.isEmpty() || told)
+        return;
     showWarning(m_loadNotices.join(QLatin1Char('\n'))
                     + QStringLiteral("\n\n이 항목은 그대로 수정 저장할 수 없습니다. 금액은 다시 입력하고, 빠진 라인은 "
                                      "항목을 삭제한 뒤 다시 등록하세요...."),

@@ -362,7 +362,7 @@ private slots:
         QCOMPARE(w.list().index(1, 5).data().toString(), mark);
         chooseRow(w, 1);
         QCOMPARE(f.messages.texts, QStringList{"전표 " + number + "의 02번 항목: 차변 라인의 금액(" + shown +
-                                               ")을 읽을 수 없어 '※금액오류'(으)로 표시합니다\n\n"
+                                               ")을 읽을 수 없어 '※금액오류'로 표시합니다\n\n"
                                                "이 항목은 그대로 수정 저장할 수 없습니다. 금액은 다시 입력하고, "
                                                "빠진 라인은 항목을 삭제한 뒤 다시 등록하세요...."});
         QVERIFY(w.panel(1)->isVisible() && w.panel(2)->isVisible());
