@@ -106,3 +106,13 @@ QString amountDisplayForm(double value)
 {
     return Str_StrToDouble(plainAmountText(value), formatThousands(value));
 }
+
+bool amountFits(double value)
+{
+    return std::isfinite(value) && std::fabs(std::round(value)) <= 999999999999999.0;
+}
+
+QString unfitAmountMark()
+{
+    return QStringLiteral("※금액오류");
+}

@@ -25,3 +25,12 @@ QString Str_StrToDouble(const QString &plainText, const QString &formattedText);
 
 // The amount display form: blanks from the padding rule, then "#,##0".
 QString amountDisplayForm(double value);
+
+// Whether the 15-digit form holds an amount exactly: a finite number of at most
+// fifteen digits once rounded to a whole number. A longer amount typed by the
+// clerk is refused; one stored behind the program's back (inf, nan, 1e308) is
+// shown and printed as the mark below instead of a wrong or endless number.
+bool amountFits(double value);
+
+// What stands in place of an amount that does not fit.
+QString unfitAmountMark();

@@ -8,15 +8,17 @@
 
 #include <QLineEdit>
 
-namespace {
-const QString amountTooLongMessage = QStringLiteral("금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요....");
-}
-
 void EntryWindow::amountExit(int number)
 {
     QLineEdit *debit = field(QStringLiteral("edCR_Cr_Amt"), number);
+    // A stored amount shown as the mark stays as it is until the clerk types one.
+    if (debit->text() == unfitAmountMark())
+        return;
     const double value = Str_ToFloat(Str_LTrim(debit->text()));
-    debit->setText(Str_StrToDouble(plainAmountText(value), formatThousands(value)));
+    // More than fifteen digits cannot be held exactly (9999999999999999 would
+    // become 10000000000000000): such an amount is emptied like one too long
+    // to show.
+    debit->setText(amountFits(value) ? Str_StrToDouble(plainAmountText(value), formatThousands(value)) : QString());
     field(QStringLiteral("edCR_Dr_Amt"), number)->setText(amountDisplayForm(0));
     field(QStringLiteral("edDR_Cr_Amt"), number)->setText(amountDisplayForm(0));
     // The credit amount is the debit amount as shown: rounded to a whole number.
@@ -27,7 +29,7 @@ void EntryWindow::amountExit(int number)
     // goes on until the amount is entered again.
     m_amountRefused[size_t(number - 1)] = value != 0 && debit->text().isEmpty();
     if (m_amountRefused[size_t(number - 1)])
-        showWarning(amountTooLongMessage, this);
+        showWarning(tooLongAmountMessage, this);
 }
 
 // A save must not go on while an entry's amount was refused: the entry would
@@ -41,7 +43,7 @@ bool EntryWindow::amountToRedo(bool tell)
         if (!m_amountRefused[size_t(n - 1)] || !amount->text().isEmpty())
             continue;
         if (tell)
-            showWarning(amountTooLongMessage, this);
+            showWarning(tooLongAmountMessage, this);
         amount->setFocus();
         return true;
     }

@@ -3,6 +3,7 @@
 #include "entry/entrywindow.h"
 
 #include "app/messages.h"
+#include "entry/amount.h"
 #include "entry/fields.h"
 #include "entry/hourglass.h"
 #include "entry/text.h"
@@ -69,6 +70,31 @@ static store::EntryLines readEntry(const EntryWindow &w, int n)
     return entry;
 }
 
+// An entry loaded with a line missing, doubled or of no side, or with an amount
+// the form cannot hold, would be saved with what the clerk never saw: the
+// correction is refused, and the clerk told why and what to do.
+bool EntryWindow::correctionRefused(int number)
+{
+    const QString entry = formatDigits(number, 2);
+    const QString &fault = m_entryFaults[size_t(number - 1)];
+    if (!fault.isEmpty()) {
+        showWarning(QStringLiteral("%1번 항목은 저장된 라인이 온전하지 않아 수정할 수 없습니다: %2.\n"
+                                   "항목을 삭제한 뒤 다시 등록하세요....")
+                        .arg(entry, fault),
+                    this);
+        return true;
+    }
+    for (const char *name : {"edCR_Cr_Amt", "edCR_Dr_Amt", "edDR_Cr_Amt", "edDR_Dr_Amt"}) {
+        if (field(QLatin1String(name), number)->text() != unfitAmountMark())
+            continue;
+        showWarning(QStringLiteral("%1번 항목의 저장된 금액을 읽을 수 없습니다. 차변 금액을 다시 입력한 뒤 저장하세요....")
+                        .arg(entry),
+                    this);
+        return true;
+    }
+    return false;
+}
+
 void EntryWindow::SaveBtnClick()
 {
     if (amountToRedo(true))
@@ -79,16 +105,34 @@ void EntryWindow::SaveBtnClick()
         Panel7->setFocus();
         return;
     }
+    if (m_mode == QLatin1String("2") && currentListRow() >= 0) {
+        const int n = Str_ToInt(m_list->row(currentListRow()).serial_bun);
+        if (n >= 1 && n <= 4 && correctionRefused(n))
+            return;
+    }
+    // A correction writes the chosen entry only: another entry of the voucher
+    // that is not stored whole is left as shown, not checked or filled in.
+    auto unchecked = [this](int n) { return m_mode == QLatin1String("2") && !m_entryFaults[size_t(n - 1)].isEmpty(); };
     for (int n = 1; n <= 4; ++n) {
+        if (unchecked(n))
+            continue;
         if (field(QStringLiteral("edCR_Cr_Amt"), n)->text().isEmpty())
             for (const char *name : {"edCR_Cr_Amt", "edCR_Dr_Amt", "edDR_Cr_Amt", "edDR_Dr_Amt"})
                 field(QLatin1String(name), n)->setText(QStringLiteral("0"));
+    }
+    // An amount still as typed (the field not left) is held to the same
+    // fifteen digits as one that was left.
+    for (int n = 1; n <= 4; ++n) {
+        if (amountFits(Str_ToFloat(Str_LTrim(field(QStringLiteral("edCR_Cr_Amt"), n)->text()))))
+            continue;
+        showWarning(tooLongAmountMessage, this);
+        return;
     }
     for (const char *side : {"edCR_", "edDR_"}) {
         for (int n = 1; n <= 4; ++n) {
             QLineEdit *account = field(QLatin1String(side) + QLatin1String("Ac_JenName"), n);
             const bool zero = Str_LTrim(field(QStringLiteral("edCR_Cr_Amt"), n)->text()) == QLatin1String("0");
-            if (zero || (!account->text().isEmpty() && !hiddenCode(account).isEmpty()))
+            if (zero || unchecked(n) || (!account->text().isEmpty() && !hiddenCode(account).isEmpty()))
                 continue;
             showWarning(QString::number(n) + QStringLiteral("라인에 계정과목을 등록 하세요...."), this);
             account->setFocus();
@@ -98,7 +142,7 @@ void EntryWindow::SaveBtnClick()
     for (const CodeCheck &check : codeChecks) {
         for (int n = 1; n <= 4; ++n) {
             QLineEdit *name = field(QStringLiteral("edCR_") + QLatin1String(check.kind), n);
-            if (name->text().isEmpty() || !hiddenCode(name).isEmpty())
+            if (name->text().isEmpty() || !hiddenCode(name).isEmpty() || unchecked(n))
                 continue;
             showWarning(QString::number(n) + QString::fromUtf8(check.message), this);
             name->setFocus();

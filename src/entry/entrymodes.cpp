@@ -71,6 +71,15 @@ void EntryWindow::pClear()
 {
     edSerial->clear();
     m_amountRefused = {};
+    clearPanelFields();
+    m_announcedVoucher.clear();
+}
+
+// Every line field and hidden code emptied, and everything a load put beside
+// them taken away: the entry and side numbers as the panels are made, no
+// loaded End_Day, no mark of a missing line, no fault of an entry.
+void EntryWindow::clearPanelFields()
+{
     for (int n = 1; n <= 4; ++n) {
         for (const char *side : {"edCR_", "edDR_"}) {
             for (const char *kind : lineFieldsInClearOrder) {
@@ -78,10 +87,20 @@ void EntryWindow::pClear()
                 // Set rather than cleared: a clear could be undone with Ctrl+Z,
                 // bringing back what the field held before (its design text).
                 edit->setText(QString());
+                edit->setPlaceholderText(QString());
                 setHiddenCode(edit, QString());
             }
         }
+        field(QStringLiteral("edSerial_Bun"), n)->setText(QStringLiteral("0%1").arg(n));
+        QLineEdit *debitSide = field(QStringLiteral("edCR_Serial_CrDr"), n);
+        QLineEdit *creditSide = field(QStringLiteral("edDR_Serial_CrDr"), n);
+        debitSide->setText(QStringLiteral("01"));
+        creditSide->setText(QStringLiteral("02"));
+        forgetLoadedEndDay(debitSide);
+        forgetLoadedEndDay(creditSide);
+        m_entryFaults[size_t(n - 1)].clear();
     }
+    m_loadNotices.clear();
 }
 
 void EntryWindow::resetPanels()

@@ -135,6 +135,9 @@ private:
 
     void pSaveQuery();
     void pUpdateQuery();
+    void clearPanelFields();
+    void announceLoadNotices();
+    bool correctionRefused(int number);
 
     std::array<EntryPanel *, 4> m_panels{};
     VoucherListModel *m_list = nullptr;
@@ -144,6 +147,14 @@ private:
     QWidget *m_focusTarget = nullptr;
     bool m_inExit = false;
     std::array<bool, 4> m_amountRefused{}; // an amount too long to show was left in the entry
+    // Why each entry of the loaded voucher cannot be corrected as stored (a
+    // line missing, doubled or of no side); empty when it can.
+    std::array<QString, 4> m_entryFaults;
+    // What the last load found wrong, told once the panels are shown, and the
+    // voucher it was last told for (so that moving in the grid does not tell
+    // it again at every key).
+    QStringList m_loadNotices;
+    QString m_announcedVoucher;
     int m_lastBranchIndex = -1;
     bool m_branchTyped = false;
     FieldExit m_fieldExit;
@@ -153,3 +164,6 @@ private:
 // Characters the date field and the amount fields accept.
 inline const QString dateKeys = QStringLiteral("\b\r\x19-0123456789");
 inline const QString amountKeys = QStringLiteral("\b\r\x19-.0123456789");
+// An amount the 15-digit form cannot hold exactly.
+inline const QString tooLongAmountMessage =
+    QStringLiteral("금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요....");

@@ -30,3 +30,8 @@ inline void setLoadedEndDay(QLineEdit *sideField, const QString &storedEndDay)
 {
     sideField->setProperty("loadedEndDay", storedEndDay);
 }
+
+inline void forgetLoadedEndDay(QLineEdit *sideField)
+{
+    sideField->setProperty("loadedEndDay", QVariant());
+}

@@ -3,6 +3,7 @@
 #include "entry/amount.h"
 
 #include <QRectF>
+#include <cmath>
 
 namespace report {
 
@@ -77,8 +78,12 @@ QString Report::caption(const QString &labelName) const
 
 QString applyMask(const QString &mask, const QVariant &value)
 {
-    if (mask == QLatin1String("#,###"))
-        return formatThousandsOrBlank(value.toDouble());
+    if (mask == QLatin1String("#,###")) {
+        // Not a number (a value the rows could not give, or a total of one):
+        // a clear mark, never "nan", "inf" or hundreds of digits.
+        const double number = value.toDouble();
+        return std::isfinite(number) ? formatThousandsOrBlank(number) : unfitAmountMark();
+    }
     return value.toString();
 }
 

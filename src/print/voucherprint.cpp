@@ -1,6 +1,7 @@
 #include "print/voucherprint.h"
 
 #include "app/messages.h"
+#include "entry/amount.h"
 #include "entry/error.h"
 #include "entry/text.h"
 #include "print/fmqrmarvet3.h"
@@ -14,6 +15,7 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QToolBar>
+#include <limits>
 
 namespace print {
 
@@ -43,12 +45,20 @@ const TextColumn textColumns[] = {
     {"Item_NameCode", &store::PrintRow::Item_NameCode},
 };
 
+// An amount the form cannot hold (inf, nan, 1e308 stored behind the program's
+// back) goes to the sheet as not a number: the sheet prints the mark for it,
+// and for the total it spoils.
+double printedAmount(double stored)
+{
+    return amountFits(stored) ? stored : std::numeric_limits<double>::quiet_NaN();
+}
+
 QVariant columnValue(const store::PrintRow &row, const QString &column)
 {
     if (column == QLatin1String("Cr_Amt"))
-        return row.Cr_Amt;
+        return printedAmount(row.Cr_Amt);
     if (column == QLatin1String("Dr_Amt"))
-        return row.Dr_Amt;
+        return printedAmount(row.Dr_Amt);
     for (const TextColumn &c : textColumns)
         if (column == QLatin1String(c.name))
             return row.*c.member;

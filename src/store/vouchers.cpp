@@ -142,6 +142,20 @@ bool lineStored(QSqlDatabase db, const QString &lineKey)
     return query.next() && query.value(0).toInt() > 0;
 }
 
+// A well-formed voucher number is its line's date, a hyphen and eight digits;
+// only those are drawn from. The condition tells them apart on either engine
+// (a GLOB on SQLite, a regular expression on PostgreSQL).
+QString wellFormedNumber(QSqlDatabase db)
+{
+    const QString tail = QStringLiteral("substr(rtrim(Serial_Jen), length(rtrim(Date_Day)) + 2)");
+    const QString nonDigit = db.driverName() == QLatin1String("QPSQL") ? tail + QStringLiteral(" ~ '[^0-9]'")
+                                                                      : tail + QStringLiteral(" GLOB '*[^0-9]*'");
+    return QStringLiteral("(length(rtrim(Serial_Jen)) = length(rtrim(Date_Day)) + 9"
+                          " and substr(rtrim(Serial_Jen), 1, length(rtrim(Date_Day)) + 1) = rtrim(Date_Day) || '-'"
+                          " and not (%1))")
+        .arg(nonDigit);
+}
+
 QString exhausted(const QString &dateText)
 {
     return QStringLiteral("%1 일자의 전표번호를 %2번까지 모두 사용하여 더 이상 등록할 수 없습니다....")
@@ -174,23 +188,43 @@ QDateTime endDayFrom(const QString &storedText)
 QString Serial_Jen_MaxValue(const QString &dateText)
 {
     // The date is compared trimmed, as the lines' other statements compare it,
-    // so a stored date padded with blanks still counts in the maximum.
+    // so a stored date padded with blanks still counts in the maximum. A number
+    // of another form (letters, more digits, another date) written behind the
+    // program's back is passed over: it can neither stop the drawing nor make
+    // it jump; 'jeonpyo-db status' lists such numbers.
+    QSqlDatabase db = account();
     QString greatest;
     {
-        QSqlQuery query = run(account(), {
-            QStringLiteral(" Select Max(Serial_Jen) as Serial_Max"),
+        QSqlQuery query = run(db, {
+            QStringLiteral(" Select Serial_Jen as Serial_Max"),
             QStringLiteral(" From   Account_Jen_AA"),
             QStringLiteral(" Where  rtrim(Date_Day) = :tbDate_Day"),
+            QStringLiteral(" And    ") + wellFormedNumber(db),
+            QStringLiteral(" Order  By  Serial_Jen desc  limit 1"),
         }, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
         if (query.next())
-            greatest = query.value(0).toString();
+            greatest = Str_RTrim(query.value(0).toString());
     }
     if (greatest.isEmpty())
         return dateText + QStringLiteral("-00000001");
-    const int sequence = Str_ToInt(greatest.mid(11, 8));
+    const int sequence = Str_ToInt(greatest.right(8));
     if (sequence >= lastSequence)
         throw AppError(exhausted(dateText));
     return dateText + QLatin1Char('-') + formatDigits(sequence + 1, 8);
+}
+
+std::vector<MalformedNumber> malformedVoucherNumbers(QSqlDatabase db)
+{
+    QSqlQuery query = run(db, {
+        QStringLiteral(" Select Distinct rtrim(Date_Day) As Date_Day, Serial_Jen"),
+        QStringLiteral(" From   Account_Jen_AA"),
+        QStringLiteral(" Where  not ") + wellFormedNumber(db),
+        QStringLiteral(" Order  By  1, 2"),
+    });
+    std::vector<MalformedNumber> numbers;
+    while (query.next())
+        numbers.push_back({query.value(0).toString(), query.value(1).toString()});
+    return numbers;
 }
 
 QString Serial_MaxValue(int branchPosition, const QString &serialJen, const QString &serialBun,

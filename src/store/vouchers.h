@@ -3,6 +3,7 @@
 // loading of one voucher, the numbering, and the save, update and delete of
 // entries. Values in, values out: the store knows nothing of widgets.
 #include <QDateTime>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -99,8 +100,15 @@ std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &s
 // The entry numbers a voucher has (tbSerial_jen, tbSerial_day).
 QStringList entryNumbers(const QString &serialJen, const QString &dateDay);
 
-// The next voucher number of a date: the greatest stored number plus one.
+// The next voucher number of a date: the greatest well-formed stored number
+// (the date, a hyphen and eight digits) plus one.
 QString Serial_Jen_MaxValue(const QString &dateText);
+// The voucher numbers that are not of that form, with their dates, as stored.
+struct MalformedNumber
+{
+    QString dateDay, serialJen;
+};
+std::vector<MalformedNumber> malformedVoucherNumbers(QSqlDatabase db);
 // A line key: AA*<branch>*3*<voucher>*<entry>*<form and side>.
 QString Serial_MaxValue(int branchPosition, const QString &serialJen, const QString &serialBun,
                         const QString &formSide);

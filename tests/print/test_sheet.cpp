@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QTest>
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -277,6 +278,37 @@ private slots:
         QCOMPARE(textIn(words, margin + 235.3, margin + 277, totalsTop, totalsTop + 5.7), total);
         QCOMPARE(textIn(words, margin + 193.3, margin + 235.3, totalsTop, totalsTop + 5.7), QString());
         QCOMPARE(textIn(words, margin + 235.3, margin + 277, totalsTop + 5.7, totalsTop + 11.4), QString());
+    }
+
+    void anAmountTheFormCannotHoldPrintsAMark_data()
+    {
+        QTest::addColumn<double>("stored");
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
+        QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity();
+        QTest::newRow("1e308, a number of 309 digits") << 1e308;
+        QTest::newRow("sixteen digits") << 1234567890123456.0;
+    }
+    void anAmountTheFormCannotHoldPrintsAMark()
+    {
+        QFETCH(double, stored);
+        // Written behind the program's back: a debit line the program could not have saved.
+        store::StoredLine debit = sampleLine(date, branch, serial, 0, true);
+        debit.Cr_Amt = stored;
+        m_db->insertRaw(debit);
+        m_db->insertRaw(sampleLine(date, branch, serial, 0, false));
+        m_pdf = QStringLiteral("%1/sheet-unfit.pdf").arg(qEnvironmentVariable("JEONPYO_TEST_TMP", QDir::tempPath()));
+        QFile::remove(m_pdf);
+        QVERIFY(print::renderVoucherPdf({date, QStringLiteral("본사/서울"), branch, serial}, m_pdf));
+        const auto words = pdfWords(m_pdf);
+        const QString mark = QStringLiteral("※금액오류");
+        QCOMPARE(textIn(words, margin + 193.3, margin + 235.3, rowTop(0), rowTop(1)), mark);
+        QCOMPARE(textIn(words, margin + 235.3, margin + 277, rowTop(1), rowTop(2)), QString(amountTexts[0]));
+        // The debit total holds the unreadable amount, so it is marked too.
+        QCOMPARE(textIn(words, margin + 193.3, margin + 235.3, totalsTop + 5.7, totalsTop + 11.4), mark);
+        QCOMPARE(textIn(words, margin + 235.3, margin + 277, totalsTop, totalsTop + 5.7), QString(amountTexts[0]));
+        for (const PdfWord &w : words)
+            QVERIFY2(!w.text.contains("inf") && !w.text.contains("nan") && !w.text.contains("000,000,000,000"),
+                     qPrintable(w.text));
     }
 
     void elevenLinesFillElevenRows()

@@ -1,5 +1,6 @@
 // Voucher numbers per date and the line keys built from them.
 #include "entry/error.h"
+#include "store/connection.h"
 #include "store/vouchers.h"
 #include "support/testdb.h"
 
@@ -44,15 +45,36 @@ private slots:
         QVERIFY(database().allLines().empty());
     }
 
-    void aNumberThatIsNotDigitsIsRefused()
+    void aMalformedNumberIsPassedOverAndListed_data()
+    {
+        QTest::addColumn<QString>("malformed");
+        QTest::newRow("a letter in the sequence") << "2001-05-30-0000000X";
+        QTest::newRow("a letter in another branch") << "2001-05-30-A0000009";
+        QTest::newRow("nine digits") << "2001-05-30-123456789";
+        QTest::newRow("seven digits") << "2001-05-30-9999999";
+        QTest::newRow("another date's number") << "2001-05-31-00000050";
+        QTest::newRow("a leading blank") << " 2001-05-30-00000060";
+        QTest::newRow("Korean digits") << "2001-05-30-0000００9";
+    }
+    void aMalformedNumberIsPassedOverAndListed()
+    {
+        QFETCH(QString, malformed);
+        store("2001-05-30", "2001-05-30-00000002", "00000");
+        store("2001-05-30", malformed, "00001");
+        store("2001-05-31", "2001-05-31-00000001", "00000");
+        QCOMPARE(Serial_Jen_MaxValue("2001-05-30"), QString("2001-05-30-00000003"));
+        QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"})).serialJen,
+                 QString("2001-05-30-00000003"));
+        const std::vector<store::MalformedNumber> listed = store::malformedVoucherNumbers(store::account());
+        QCOMPARE(int(listed.size()), 1);
+        QCOMPARE(listed[0].dateDay, QString("2001-05-30"));
+        QCOMPARE(listed[0].serialJen, malformed);
+    }
+
+    void onlyMalformedNumbersStartTheDateAtOne()
     {
         store("2001-05-30", "2001-05-30-0000000X");
-        try {
-            Serial_Jen_MaxValue("2001-05-30");
-            QFAIL("a number with a letter was read as a number");
-        } catch (const AppError &error) {
-            QCOMPARE(error.message(), QString("'0000000X' is not a valid integer value"));
-        }
+        QCOMPARE(Serial_Jen_MaxValue("2001-05-30"), QString("2001-05-30-00000001"));
     }
 
     void anExhaustedDateIsRefusedAndWritesNothing()

@@ -3,6 +3,8 @@
 #include "tooltest.h"
 
 #include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <memory>
 
 class TestCommands : public QObject
@@ -16,6 +18,7 @@ private slots:
     void statusTellsWhetherTheTablesExist_data();
     void statusTellsWhetherTheTablesExist();
     void initCreatesTheTablesOnceAndThenLeavesThemAlone();
+    void statusListsMalformedVoucherNumbers();
     void demoFillsEveryCodeTable_data();
     void demoFillsEveryCodeTable();
     void demoRefusesWhenCodeTablesHoldRows_data();
@@ -70,6 +73,24 @@ void TestCommands::initCreatesTheTablesOnceAndThenLeavesThemAlone()
     QVERIFY2(second.out.contains(QStringLiteral("아무것도 바꾸지 않았습니다")), qPrintable(second.out));
     QCOMPARE(m_db->rows(QStringLiteral("Kubun_Table")), branches);
     QCOMPARE(m_db->tool({QStringLiteral("status")}).exitCode, 0);
+}
+
+void TestCommands::statusListsMalformedVoucherNumbers()
+{
+    QCOMPARE(m_db->tool({QStringLiteral("init")}).exitCode, 0);
+    QSqlQuery insert(m_db->open());
+    QVERIFY(insert.prepare(QStringLiteral("insert into Account_Jen_AA (Serial_Jen, Serial_Bun, Serial_CrDr, Date_Day) "
+                                          "values (?, '01', '01', '2001-05-30')")));
+    for (const char *number : {"2001-05-30-00000001", "2001-05-30-0000000X", "2001-05-30-123456789"}) {
+        insert.addBindValue(QString::fromLatin1(number));
+        QVERIFY2(insert.exec(), qPrintable(insert.lastError().text()));
+    }
+    const ToolRun run = m_db->tool({QStringLiteral("status")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(QStringLiteral("형식이 맞지 않는 전표번호가 2개 있습니다")), qPrintable(run.out));
+    QVERIFY2(run.out.contains(QStringLiteral("2001-05-30  '2001-05-30-0000000X'")), qPrintable(run.out));
+    QVERIFY2(run.out.contains(QStringLiteral("2001-05-30  '2001-05-30-123456789'")), qPrintable(run.out));
+    QVERIFY2(!run.out.contains(QStringLiteral("00000001")), qPrintable(run.out));
 }
 
 void TestCommands::demoFillsEveryCodeTable_data()

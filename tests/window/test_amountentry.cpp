@@ -2,6 +2,10 @@
 // leaving the field formats it and balances the entry.
 #include "support/entryfixture.h"
 
+#include "entry/fields.h"
+
+#include <QPushButton>
+
 #include <QTest>
 
 class TestAmountEntry : public QObject
@@ -24,6 +28,13 @@ private slots:
         QTest::newRow("fifteen digits") << "123456789012345" << form(2, "123,456,789,012,345")
                                         << form(2, "123,456,789,012,345");
         QTest::newRow("sixteen digits empty the field") << "1234567890123456" << "" << form(27, "0");
+        QTest::newRow("sixteen nines, which would read as 10000000000000000, empty the field")
+            << "9999999999999999" << "" << form(27, "0");
+        QTest::newRow("twenty nines, which would read as 1e20, empty the field")
+            << "99999999999999999999" << "" << form(27, "0");
+        QTest::newRow("a one and fifteen zeros empties the field") << "1000000000000000" << "" << form(27, "0");
+        QTest::newRow("fifteen nines below zero") << "-999999999999999" << "-999,999,999,999,999"
+                                                  << "-999,999,999,999,999";
     }
     void leavingTheDebitAmountBalancesTheEntry()
     {
@@ -41,6 +52,34 @@ private slots:
         const bool emptied = !typed.isEmpty() && debit->text().isEmpty();
         QCOMPARE(f.messages.texts, emptied ? QStringList{"금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요...."}
                                            : QStringList());
+    }
+
+    // Saved without leaving the field, an amount is held to the same fifteen
+    // digits: 9999999999999999 would be stored as 10000000000000000.
+    void anAmountNotLeftIsHeldToFifteenDigitsAtSaving_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("sixteen nines") << "9999999999999999";
+        QTest::newRow("twenty nines") << "99999999999999999999";
+    }
+    void anAmountNotLeftIsHeldToFifteenDigitsAtSaving()
+    {
+        QFETCH(QString, typed);
+        EntryFixture f;
+        EntryWindow &w = f.window();
+        QLineEdit *debit = f.field("edCR_Cr_Amt_01");
+        focusOn(debit);
+        w.setMode("3");
+        w.pEnabledBtn();
+        for (const char *name : {"edCR_Ac_JenName_01", "edDR_Ac_JenName_01"}) {
+            f.field(name)->setText("원재료");
+            setHiddenCode(f.field(name), "10102005000");
+        }
+        typeText(debit, typed);
+        w.SaveBtn->click(); // as Alt+S does, the field not left
+        QCOMPARE(f.messages.texts, QStringList{"금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요...."});
+        QVERIFY(f.database().allLines().empty());
+        QCOMPARE(f.field("edCR_Cr_Amt_01")->text(), typed);
     }
 
     void refusedCharactersAreAnnouncedAndDropped_data()
