@@ -1,6 +1,7 @@
 #include "entry/entrywindow.h"
 
 #include "app/messages.h"
+#include "app/placement.h"
 #include "entry/amount.h"
 #include "store/vouchers.h"
 
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTableView>
 
 namespace {
@@ -166,11 +166,9 @@ void EntryWindow::setTabOrder()
 
 void EntryWindow::FormCreate()
 {
-    // Centred on the screen, whatever position the window system proposes.
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - windowWidth) / 2, area.y() + (area.height() - windowHeight) / 2);
-    }
+    // Centred on the screen it opens on, whatever position the window system
+    // proposes, and wholly on it (or title bar and buttons on it) at any scale.
+    placement::placeOnScreen(this);
     guarded([this] {
         const QStringList branches = store::branchList();
         cbKubun->clear();

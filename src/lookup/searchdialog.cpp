@@ -1,6 +1,7 @@
 #include "lookup/searchdialog.h"
 
 #include "app/messages.h"
+#include "app/placement.h"
 #include "entry/fields.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QStyle>
@@ -241,14 +241,10 @@ void SearchDialog::orderTabs()
     QWidget::setTabOrder(m_closeBtn, m_grid);
 }
 
-// Centred on the screen by integer halves, as the entry window is.
+// Centred over the entry window by integer halves, on its screen.
 void SearchDialog::centre()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QSize area = screen->size();
-    move((area.width() - width()) / 2, (area.height() - height()) / 2);
+    placement::placeOver(this, m_entry);
 }
 
 void SearchDialog::prepare(int row, const QString &text)
@@ -334,6 +330,8 @@ void SearchDialog::searchFromExit(QWidget *now)
 
 void SearchDialog::showNonBlocking()
 {
+    if (!isVisible())
+        centre();
     show();
     raise();
     activateWindow();
