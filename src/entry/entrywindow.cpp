@@ -1,7 +1,9 @@
 #include "entry/entrywindow.h"
 
+#include "app/accessible.h"
 #include "app/messages.h"
 #include "app/placement.h"
+#include "app/windowlook.h"
 #include "entry/amount.h"
 #include "store/vouchers.h"
 
@@ -50,6 +52,8 @@ EntryWindow::EntryWindow(QWidget *parent) : QWidget(parent)
     buildPanelArea();
     setTabOrder();
     connectHandlers();
+    nameForScreenReaders();
+    look::fixColours(this);
 }
 
 EntryWindow::~EntryWindow()
@@ -150,6 +154,24 @@ void EntryWindow::buildPanelArea()
         else if (width > 0)
             DBGrid1->setColumnWidth(c, width);
     }
+}
+
+void EntryWindow::nameForScreenReaders()
+{
+    edDate->setAccessibleName(QStringLiteral("기준일자"));
+    cbKubun->setAccessibleName(QStringLiteral("본지점구분"));
+    cbKubun->lineEdit()->setAccessibleName(QStringLiteral("본지점구분"));
+    edSerial->setAccessibleName(QStringLiteral("전표번호"));
+    // The header labels stand over their fields: a reader names the box by them.
+    const std::pair<QString, QWidget *> labelled[] = {
+        {QStringLiteral("기준일자"), edDate}, {QStringLiteral("본지점구분"), cbKubun}, {QStringLiteral("전표번호"), edSerial}};
+    for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        for (const auto &[text, box] : labelled)
+            if (label->text() == text)
+                label->setBuddy(box);
+    for (QPushButton *button : {InsertBtn, CancelBtn, SaveBtn, DeleteBtn, PrintBtn, CloseBtn})
+        accessible::nameButton(button);
+    accessible::describeGrid(DBGrid1, QStringLiteral("전표 목록"));
 }
 
 void EntryWindow::setTabOrder()
