@@ -44,7 +44,8 @@ void describeGrid(QTableView *grid, const QString &name)
                 titles << title;
         }
     }
-    grid->setAccessibleDescription(QStringLiteral("%1: 한 줄에 한 건, 열은 %2").arg(name, titles.join(QStringLiteral(", "))));
+    grid->setAccessibleDescription(
+        QStringLiteral("%1: 한 줄에 한 건, 열은 %2").arg(name, titles.join(QStringLiteral(", "))));
 }
 
 } // namespace accessible

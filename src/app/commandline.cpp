@@ -40,8 +40,8 @@ StartChoice readCommandLine(const QStringList &arguments)
         choice.action = StartChoice::Refuse;
         const QStringList unknown = parser.unknownOptionNames();
         choice.text = unknown.isEmpty()
-            ? QStringLiteral("--database 뒤에 데이타베이스를 주십시오.")
-            : QStringLiteral("알 수 없는 선택 사항입니다: %1").arg(unknown.join(QStringLiteral(", ")));
+                          ? QStringLiteral("--database 뒤에 데이타베이스를 주십시오.")
+                          : QStringLiteral("알 수 없는 선택 사항입니다: %1").arg(unknown.join(QStringLiteral(", ")));
         choice.text += QStringLiteral(" 'jeonpyo --help'로 사용법을 보세요.");
         return choice;
     }
@@ -62,7 +62,8 @@ StartChoice readCommandLine(const QStringList &arguments)
         if (choice.database.trimmed().isEmpty()) {
             choice.database.clear();
             choice.action = StartChoice::Refuse;
-            choice.text = QStringLiteral("--database 뒤에 데이타베이스를 주십시오. 'jeonpyo --help'로 사용법을 보세요.");
+            choice.text =
+                QStringLiteral("--database 뒤에 데이타베이스를 주십시오. 'jeonpyo --help'로 사용법을 보세요.");
         }
     }
     return choice;

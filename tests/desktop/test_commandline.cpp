@@ -47,22 +47,26 @@ private slots:
         const int start = StartChoice::Start, help = StartChoice::PrintHelp, version = StartChoice::PrintVersion,
                   refuse = StartChoice::Refuse;
         QTest::newRow("no argument starts on ACCOUNT_DB or the default file") << QStringList{} << start << ""
-                                                                               << "";
+                                                                              << "";
         QTest::newRow("--database names an SQLite file")
-            << QStringList{"--database", "/srv/books/account.db"} << start << "/srv/books/account.db" << "";
+            << QStringList{"--database", "/srv/books/account.db"} << start << "/srv/books/account.db"
+            << "";
         QTest::newRow("--database=URI names a PostgreSQL server")
             << QStringList{"--database=postgresql://clerk@dbhost:5432/account"} << start
-            << "postgresql://clerk@dbhost:5432/account" << "";
-        QTest::newRow("--help shows the options") << QStringList{"--help"} << help << "" << "--database URI";
-        QTest::newRow("-h is --help") << QStringList{"-h"} << help << "" << "ACCOUNT_DB";
+            << "postgresql://clerk@dbhost:5432/account"
+            << "";
+        QTest::newRow("--help shows the options") << QStringList{"--help"} << help << ""
+                                                  << "--database URI";
+        QTest::newRow("-h is --help") << QStringList{"-h"} << help << ""
+                                      << "ACCOUNT_DB";
         QTest::newRow("--version shows the version") << QStringList{"--version"} << version << ""
                                                      << "jeonpyo " JEONPYO_VERSION;
-        QTest::newRow("an unknown option is refused, naming it")
-            << QStringList{"--datbase", "x.db"} << refuse << "" << "알 수 없는 선택 사항입니다: datbase";
-        QTest::newRow("--database without a value is refused")
-            << QStringList{"--database"} << refuse << "" << "--database 뒤에 데이타베이스를 주십시오";
-        QTest::newRow("--database with blanks only is refused")
-            << QStringList{"--database", "  "} << refuse << "" << "--database 뒤에 데이타베이스를 주십시오";
+        QTest::newRow("an unknown option is refused, naming it") << QStringList{"--datbase", "x.db"} << refuse << ""
+                                                                 << "알 수 없는 선택 사항입니다: datbase";
+        QTest::newRow("--database without a value is refused") << QStringList{"--database"} << refuse << ""
+                                                               << "--database 뒤에 데이타베이스를 주십시오";
+        QTest::newRow("--database with blanks only is refused") << QStringList{"--database", "  "} << refuse << ""
+                                                                << "--database 뒤에 데이타베이스를 주십시오";
         QTest::newRow("a stray argument is refused") << QStringList{"account.db"} << refuse << ""
                                                      << "알 수 없는 인수입니다: account.db";
     }
@@ -88,15 +92,19 @@ private slots:
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
         const QString jeonpyo = JEONPYO_PROGRAM, db = JEONPYO_DB_TOOL, bench = JEONPYO_BENCH_TOOL;
-        QTest::newRow("jeonpyo --version") << jeonpyo << QStringList{"--version"} << 0
-                                           << "jeonpyo " JEONPYO_VERSION "\n" << "";
+        QTest::newRow("jeonpyo --version")
+            << jeonpyo << QStringList{"--version"} << 0 << "jeonpyo " JEONPYO_VERSION "\n"
+            << "";
         QTest::newRow("jeonpyo --help") << jeonpyo << QStringList{"--help"} << 0 << "사용법: jeonpyo [--database URI]"
                                         << "";
-        QTest::newRow("jeonpyo-db --version") << db << QStringList{"--version"} << 0
-                                              << "jeonpyo-db " JEONPYO_VERSION "\n" << "";
-        QTest::newRow("jeonpyo-db --help names --version") << db << QStringList{"--help"} << 0 << "--version" << "";
-        QTest::newRow("jeonpyo-bench --version") << bench << QStringList{"--version"} << 0
-                                                 << "jeonpyo-bench " JEONPYO_VERSION "\n" << "";
+        QTest::newRow("jeonpyo-db --version")
+            << db << QStringList{"--version"} << 0 << "jeonpyo-db " JEONPYO_VERSION "\n"
+            << "";
+        QTest::newRow("jeonpyo-db --help names --version") << db << QStringList{"--help"} << 0 << "--version"
+                                                           << "";
+        QTest::newRow("jeonpyo-bench --version")
+            << bench << QStringList{"--version"} << 0 << "jeonpyo-bench " JEONPYO_VERSION "\n"
+            << "";
     }
     void theProgramsAnswerWithoutAScreen()
     {

@@ -78,10 +78,7 @@ private slots:
         commitText(w.field("edCR_Ac_Text_01"), QStringLiteral("원재료 투입"));
         commitText(w.field("edCR_Ac_JenName_01"), QStringLiteral("재공품"));
     }
-    void cleanupTestCase()
-    {
-        m_fixture.reset();
-    }
+    void cleanupTestCase() { m_fixture.reset(); }
 
     void backgroundsAreTheDesignsNotTheThemes_data()
     {
@@ -92,17 +89,28 @@ private slots:
         const QColor white(Qt::white), face(0xF0, 0xF0, 0xF0), aqua(0x00, 0xFF, 0xFF), lime(0x00, 0xFF, 0x00);
         const QRect all;
         QTest::newRow("the entry window's face, beside the voucher number")
-            << "fmMarvet7" << "fmMarvet7" << QRect(300, 4, 190, 34) << face;
-        QTest::newRow("an entry panel, left of its red rule") << "fmMarvet7" << "Panel2" << QRect(4, 68, 24, 6) << face;
-        QTest::newRow("the date field") << "fmMarvet7" << "edDate" << all << white;
-        QTest::newRow("an account field") << "fmMarvet7" << "edCR_Ac_JenName_01" << all << white;
-        QTest::newRow("a description field") << "fmMarvet7" << "edDR_Ac_Text_03" << all << white;
-        QTest::newRow("the aqua voucher number") << "fmMarvet7" << "edSerial" << all << aqua;
-        QTest::newRow("a lime amount") << "fmMarvet7" << "edCR_Dr_Amt_02" << all << lime;
-        QTest::newRow("the voucher grid") << "fmMarvet7" << "DBGrid1" << all << white;
-        QTest::newRow("a search dialog's band") << "Form1" << "Panel1" << all << face;
-        QTest::newRow("a search dialog's search box") << "Form2" << "edSearch" << all << white;
-        QTest::newRow("a search dialog's grid") << "Form3" << "DBGrid1" << all << white;
+            << "fmMarvet7"
+            << "fmMarvet7" << QRect(300, 4, 190, 34) << face;
+        QTest::newRow("an entry panel, left of its red rule") << "fmMarvet7"
+                                                              << "Panel2" << QRect(4, 68, 24, 6) << face;
+        QTest::newRow("the date field") << "fmMarvet7"
+                                        << "edDate" << all << white;
+        QTest::newRow("an account field") << "fmMarvet7"
+                                          << "edCR_Ac_JenName_01" << all << white;
+        QTest::newRow("a description field") << "fmMarvet7"
+                                             << "edDR_Ac_Text_03" << all << white;
+        QTest::newRow("the aqua voucher number") << "fmMarvet7"
+                                                 << "edSerial" << all << aqua;
+        QTest::newRow("a lime amount") << "fmMarvet7"
+                                       << "edCR_Dr_Amt_02" << all << lime;
+        QTest::newRow("the voucher grid") << "fmMarvet7"
+                                          << "DBGrid1" << all << white;
+        QTest::newRow("a search dialog's band") << "Form1"
+                                                << "Panel1" << all << face;
+        QTest::newRow("a search dialog's search box") << "Form2"
+                                                      << "edSearch" << all << white;
+        QTest::newRow("a search dialog's grid") << "Form3"
+                                                << "DBGrid1" << all << white;
     }
     void backgroundsAreTheDesignsNotTheThemes()
     {

@@ -118,7 +118,8 @@ private slots:
     {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QStringList>("mentions");
-        QTest::newRow("jeonpyo(1)") << "jeonpyo.1" << QStringList{"--database", "--version", "ACCOUNT_DB", "account.db"};
+        QTest::newRow("jeonpyo(1)") << "jeonpyo.1"
+                                    << QStringList{"--database", "--version", "ACCOUNT_DB", "account.db"};
         QTest::newRow("jeonpyo-db(1)") << "jeonpyo-db.1" << QStringList{"init", "demo", "import", "pdf", "EXIT STATUS"};
     }
     void theManualPagesRenderWithoutWarnings()
@@ -149,12 +150,12 @@ private slots:
         QVERIFY2(!deb.isEmpty(), "cpack -G DEB made no package");
         const Run listed = run("dpkg-deb", {"-c", deb});
         QCOMPARE(listed.exitCode, 0);
-        for (const char *path : {"./usr/bin/jeonpyo", "./usr/bin/jeonpyo-db", "./usr/bin/jeonpyo-bench",
-                                 "./usr/share/applications/org.jeonpyo.Jeonpyo.desktop",
-                                 "./usr/share/icons/hicolor/scalable/apps/org.jeonpyo.Jeonpyo.svg",
-                                 "./usr/share/metainfo/org.jeonpyo.Jeonpyo.metainfo.xml",
-                                 "./usr/share/man/man1/jeonpyo.1.gz", "./usr/share/man/man1/jeonpyo-db.1.gz",
-                                 "./usr/share/doc/jeonpyo/README.md"})
+        for (const char *path :
+             {"./usr/bin/jeonpyo", "./usr/bin/jeonpyo-db", "./usr/bin/jeonpyo-bench",
+              "./usr/share/applications/org.jeonpyo.Jeonpyo.desktop",
+              "./usr/share/icons/hicolor/scalable/apps/org.jeonpyo.Jeonpyo.svg",
+              "./usr/share/metainfo/org.jeonpyo.Jeonpyo.metainfo.xml", "./usr/share/man/man1/jeonpyo.1.gz",
+              "./usr/share/man/man1/jeonpyo-db.1.gz", "./usr/share/doc/jeonpyo/README.md"})
             QVERIFY2(listed.out.contains(QString::fromLatin1(path) + '\n'), path);
     }
 
@@ -169,9 +170,9 @@ private slots:
         QStringList depends;
         for (const QString &item : field.out.trimmed().split(", "))
             depends << item.section(' ', 0, 0);
-        for (const char *package : {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
-                                    "libqt6sql6", "libqt6printsupport6", "libqt6network6", "libqt6sql6-sqlite",
-                                    "libqt6sql6-psql", "fonts-nanum"})
+        for (const char *package :
+             {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6sql6", "libqt6printsupport6",
+              "libqt6network6", "libqt6sql6-sqlite", "libqt6sql6-psql", "fonts-nanum"})
             QVERIFY2(depends.contains(QString::fromLatin1(package)), qPrintable(package + (" not in " + field.out)));
         QCOMPARE(run("dpkg-deb", {"-f", deb, "Package"}).out.trimmed(), QStringLiteral("jeonpyo"));
     }

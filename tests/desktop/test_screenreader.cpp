@@ -9,8 +9,8 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QTableView>
 #include <QSet>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -47,39 +47,53 @@ class TestScreenReader : public QObject
     std::unique_ptr<EntryFixture> m_fixture;
 
 private slots:
-    void initTestCase()
-    {
-        m_fixture = std::make_unique<EntryFixture>(EntryFixture::Windows::WholeSet);
-    }
-    void cleanupTestCase()
-    {
-        m_fixture.reset();
-    }
+    void initTestCase() { m_fixture = std::make_unique<EntryFixture>(EntryFixture::Windows::WholeSet); }
+    void cleanupTestCase() { m_fixture.reset(); }
 
     void theEntryWindowsControlsAreNamedByLabelAndLine_data()
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("name");
-        QTest::newRow("the debit account of entry 1") << "edCR_Ac_JenName_01" << "1라인 차변 계정과목";
-        QTest::newRow("the credit account of entry 4") << "edDR_Ac_JenName_04" << "4라인 대변 계정과목";
-        QTest::newRow("the debit customer of entry 2") << "edCR_Kubun_Name_02" << "2라인 차변 거래처 및 은행명";
-        QTest::newRow("the credit employee of entry 3") << "edDR_Sawon_Name_03" << "3라인 대변 사원 이름";
-        QTest::newRow("the debit department of entry 1") << "edCR_Buser_Name_01" << "1라인 차변 부서 이름";
-        QTest::newRow("the debit project of entry 1") << "edCR_Project_Name_01" << "1라인 차변 프로젝트명";
-        QTest::newRow("the credit description of entry 2") << "edDR_Ac_Text_02" << "2라인 대변 적요 기재 사항";
-        QTest::newRow("the debit management item of entry 4") << "edCR_Item_Name_04" << "4라인 차변 관리 항목";
-        QTest::newRow("the debit amount of entry 2") << "edCR_Cr_Amt_02" << "2라인 차변 금액";
-        QTest::newRow("the credit amount of entry 3") << "edDR_Dr_Amt_03" << "3라인 대변 금액";
-        QTest::newRow("the lime credit column of the debit line") << "edCR_Dr_Amt_01" << "1라인 차변 줄 대변 금액";
-        QTest::newRow("the lime debit column of the credit line") << "edDR_Cr_Amt_01" << "1라인 대변 줄 차변 금액";
-        QTest::newRow("the entry number of entry 3") << "edSerial_Bun_03" << "3라인 순서";
-        QTest::newRow("the line number of the credit line") << "edDR_Serial_CrDr_02" << "2라인 대변 번호";
-        QTest::newRow("the base date") << "edDate" << "기준일자";
-        QTest::newRow("the text box of the branch") << "cbKubun/" << "본지점구분";
-        QTest::newRow("the voucher number") << "edSerial" << "전표번호";
-        QTest::newRow("the insert button, without its key letter") << "InsertBtn" << "등록";
-        QTest::newRow("the delete button") << "DeleteBtn" << "삭제";
-        QTest::newRow("the voucher grid") << "DBGrid1" << "전표 목록";
+        QTest::newRow("the debit account of entry 1") << "edCR_Ac_JenName_01"
+                                                      << "1라인 차변 계정과목";
+        QTest::newRow("the credit account of entry 4") << "edDR_Ac_JenName_04"
+                                                       << "4라인 대변 계정과목";
+        QTest::newRow("the debit customer of entry 2") << "edCR_Kubun_Name_02"
+                                                       << "2라인 차변 거래처 및 은행명";
+        QTest::newRow("the credit employee of entry 3") << "edDR_Sawon_Name_03"
+                                                        << "3라인 대변 사원 이름";
+        QTest::newRow("the debit department of entry 1") << "edCR_Buser_Name_01"
+                                                         << "1라인 차변 부서 이름";
+        QTest::newRow("the debit project of entry 1") << "edCR_Project_Name_01"
+                                                      << "1라인 차변 프로젝트명";
+        QTest::newRow("the credit description of entry 2") << "edDR_Ac_Text_02"
+                                                           << "2라인 대변 적요 기재 사항";
+        QTest::newRow("the debit management item of entry 4") << "edCR_Item_Name_04"
+                                                              << "4라인 차변 관리 항목";
+        QTest::newRow("the debit amount of entry 2") << "edCR_Cr_Amt_02"
+                                                     << "2라인 차변 금액";
+        QTest::newRow("the credit amount of entry 3") << "edDR_Dr_Amt_03"
+                                                      << "3라인 대변 금액";
+        QTest::newRow("the lime credit column of the debit line") << "edCR_Dr_Amt_01"
+                                                                  << "1라인 차변 줄 대변 금액";
+        QTest::newRow("the lime debit column of the credit line") << "edDR_Cr_Amt_01"
+                                                                  << "1라인 대변 줄 차변 금액";
+        QTest::newRow("the entry number of entry 3") << "edSerial_Bun_03"
+                                                     << "3라인 순서";
+        QTest::newRow("the line number of the credit line") << "edDR_Serial_CrDr_02"
+                                                            << "2라인 대변 번호";
+        QTest::newRow("the base date") << "edDate"
+                                       << "기준일자";
+        QTest::newRow("the text box of the branch") << "cbKubun/"
+                                                    << "본지점구분";
+        QTest::newRow("the voucher number") << "edSerial"
+                                            << "전표번호";
+        QTest::newRow("the insert button, without its key letter") << "InsertBtn"
+                                                                   << "등록";
+        QTest::newRow("the delete button") << "DeleteBtn"
+                                           << "삭제";
+        QTest::newRow("the voucher grid") << "DBGrid1"
+                                          << "전표 목록";
     }
     void theEntryWindowsControlsAreNamedByLabelAndLine()
     {
@@ -114,8 +128,8 @@ private slots:
         int fields = 0, buttons = 0, grids = 0;
         for (int i = 0; i < seen.size(); ++i) {
             const auto &[role, name] = seen[i];
-            if (role != QAccessible::EditableText && role != QAccessible::PushButton && role != QAccessible::Table
-                && role != QAccessible::ComboBox)
+            if (role != QAccessible::EditableText && role != QAccessible::PushButton && role != QAccessible::Table &&
+                role != QAccessible::ComboBox)
                 continue;
             QVERIFY2(!name.isEmpty(), qPrintable(paths[i] + " has no name"));
             if (role == QAccessible::EditableText && !paths[i].contains("cbKubun")) {
@@ -157,7 +171,8 @@ private slots:
         QCOMPARE(spokenName(window->findChild<QWidget *>("SearchBtn")), QStringLiteral("검색"));
         QCOMPARE(spokenName(window->findChild<QWidget *>("CloseBtn")), QStringLiteral("종료"));
         if (design.hasChooser)
-            QCOMPARE(spokenName(window->findChild<QComboBox *>("cbCheck")->lineEdit()), QStringLiteral("거래처 은행 구분"));
+            QCOMPARE(spokenName(window->findChild<QComboBox *>("cbCheck")->lineEdit()),
+                     QStringLiteral("거래처 은행 구분"));
         QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(window->findChild<QWidget *>("DBGrid1"));
         QCOMPARE(grid->text(QAccessible::Name), QStringLiteral("검색 결과"));
         const QString description = grid->text(QAccessible::Description);
