@@ -11,6 +11,9 @@ packages=(
   postgresql fonts-nanum fontconfig poppler-utils
   xvfb xauth openbox xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
+  qt6-translations-l10n
+  dpkg-dev appstream desktop-file-utils man-db
+  cups-daemon cups-client printer-driver-cups-pdf
 )
 missing=()
 for p in "${packages[@]}"; do

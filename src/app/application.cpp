@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/firststart.h"
+#include "app/commandline.h"
 #include "app/logindialog.h"
 #include "app/messages.h"
 #include "app/singleinstance.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QTextStream>
 
 namespace {
 
@@ -53,8 +55,24 @@ EntryWindow *startWindows()
 
 int runJeonpyo(int argc, char *argv[])
 {
+    // Help and version need no screen.
+    if (asksOnlyForText(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     JeonpyoApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("jeonpyo"));
+    QApplication::setApplicationVersion(QStringLiteral(JEONPYO_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.jeonpyo.Jeonpyo"));
+    installQtTranslations();
+    const StartChoice choice = readCommandLine(QApplication::arguments());
+    if (choice.action != StartChoice::Start) {
+        QTextStream stream(choice.action == StartChoice::Refuse ? stderr : stdout);
+        stream << choice.text;
+        if (!choice.text.endsWith(QLatin1Char('\n')))
+            stream << Qt::endl;
+        return choice.action == StartChoice::Refuse ? 2 : 0;
+    }
+    if (!choice.database.isEmpty())
+        qputenv("ACCOUNT_DB", choice.database.toUtf8());
     print::installKoreanFonts();
     store::setLoginPrompt(askLogin);
 

@@ -1,6 +1,7 @@
 #include "entry/entrypanel.h"
 
-#include <QApplication>
+#include "app/windowlook.h"
+
 #include <QLabel>
 
 namespace {
@@ -71,6 +72,40 @@ const LabelSpec labelTable[] = {
     {"대변", 8, creditRow2 + 3, black},
 };
 
+// What a screen reader calls a field: the entry's number, the line and the column
+// label above it, e.g. "1라인 차변 계정과목". The amount columns name the line only
+// where the column is the line's own ("1라인 차변 금액").
+const struct
+{
+    const char *column;
+    const char *label;
+} columnLabels[] = {
+    {"Serial_CrDr", "번호"},         {"Ac_JenName", "계정과목"},   {"Kubun_Name", "거래처 및 은행명"},
+    {"Sawon_Name", "사원 이름"},     {"Buser_Name", "부서 이름"},  {"Project_Name", "프로젝트명"},
+    {"Ac_Text", "적요 기재 사항"},   {"Item_Name", "관리 항목"},   {"Cr_Amt", "차변 금액"},
+    {"Dr_Amt", "대변 금액"},
+};
+
+QString spokenFieldName(const QString &baseName, int number)
+{
+    const QString entry = QStringLiteral("%1라인 ").arg(number);
+    if (baseName == QLatin1String("edSerial_Bun"))
+        return entry + QStringLiteral("순서");
+    const QString line = baseName.startsWith(QLatin1String("edCR_")) ? QStringLiteral("차변") : QStringLiteral("대변");
+    const QString column = baseName.mid(5);
+    for (const auto &item : columnLabels) {
+        if (column != QLatin1String(item.column))
+            continue;
+        const QString label = QString::fromUtf8(item.label);
+        if (label == line + QStringLiteral(" 금액"))
+            return entry + label;
+        if (label.endsWith(QStringLiteral("금액")))
+            return entry + line + QStringLiteral(" 줄 ") + label;
+        return entry + line + QLatin1Char(' ') + label;
+    }
+    return entry + line;
+}
+
 } // namespace
 
 QString rowSuffix(int number)
@@ -111,6 +146,7 @@ EntryPanel::EntryPanel(int number, QWidget *parent) : QFrame(parent), m_number(n
             tight.setLetterSpacing(QFont::AbsoluteSpacing, -1);
             edit->setFont(tight);
         }
+        edit->setAccessibleName(spokenFieldName(base, number));
         m_fields.insert(base, edit);
         m_tabOrder.append(edit);
     }
@@ -149,6 +185,6 @@ void EntryPanel::setHighlighted(bool aqua)
 {
     m_highlighted = aqua;
     QPalette p = palette();
-    p.setColor(QPalette::Window, aqua ? QColor(0x00, 0xFF, 0xFF) : QApplication::palette().color(QPalette::Button));
+    p.setColor(QPalette::Window, aqua ? QColor(0x00, 0xFF, 0xFF) : look::fixedPalette().color(QPalette::Button));
     setPalette(p);
 }

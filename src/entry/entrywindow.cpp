@@ -1,6 +1,9 @@
 #include "entry/entrywindow.h"
 
+#include "app/accessible.h"
 #include "app/messages.h"
+#include "app/placement.h"
+#include "app/windowlook.h"
 #include "entry/amount.h"
 #include "store/vouchers.h"
 
@@ -11,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTableView>
 
 namespace {
@@ -50,6 +52,8 @@ EntryWindow::EntryWindow(QWidget *parent) : QWidget(parent)
     buildPanelArea();
     setTabOrder();
     connectHandlers();
+    nameForScreenReaders();
+    look::fixColours(this);
 }
 
 EntryWindow::~EntryWindow()
@@ -152,6 +156,24 @@ void EntryWindow::buildPanelArea()
     }
 }
 
+void EntryWindow::nameForScreenReaders()
+{
+    edDate->setAccessibleName(QStringLiteral("기준일자"));
+    cbKubun->setAccessibleName(QStringLiteral("본지점구분"));
+    cbKubun->lineEdit()->setAccessibleName(QStringLiteral("본지점구분"));
+    edSerial->setAccessibleName(QStringLiteral("전표번호"));
+    // The header labels stand over their fields: a reader names the box by them.
+    const std::pair<QString, QWidget *> labelled[] = {
+        {QStringLiteral("기준일자"), edDate}, {QStringLiteral("본지점구분"), cbKubun}, {QStringLiteral("전표번호"), edSerial}};
+    for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        for (const auto &[text, box] : labelled)
+            if (label->text() == text)
+                label->setBuddy(box);
+    for (QPushButton *button : {InsertBtn, CancelBtn, SaveBtn, DeleteBtn, PrintBtn, CloseBtn})
+        accessible::nameButton(button);
+    accessible::describeGrid(DBGrid1, QStringLiteral("전표 목록"));
+}
+
 void EntryWindow::setTabOrder()
 {
     QList<QWidget *> chain;
@@ -166,11 +188,9 @@ void EntryWindow::setTabOrder()
 
 void EntryWindow::FormCreate()
 {
-    // Centred on the screen, whatever position the window system proposes.
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - windowWidth) / 2, area.y() + (area.height() - windowHeight) / 2);
-    }
+    // Centred on the screen it opens on, whatever position the window system
+    // proposes, and wholly on it (or title bar and buttons on it) at any scale.
+    placement::placeOnScreen(this);
     guarded([this] {
         const QStringList branches = store::branchList();
         cbKubun->clear();

@@ -117,6 +117,7 @@ private:
     void buildPanelArea();
     void setTabOrder();
     void connectHandlers();
+    void nameForScreenReaders();
     void watch(QWidget *widget);
 
     void onFocusChanged(QWidget *old, QWidget *now);

@@ -1,6 +1,9 @@
 #include "lookup/searchdialog.h"
 
+#include "app/accessible.h"
 #include "app/messages.h"
+#include "app/placement.h"
+#include "app/windowlook.h"
 #include "entry/fields.h"
 
 #include <QApplication>
@@ -11,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QStyle>
@@ -98,6 +100,7 @@ SearchDialog::SearchDialog(const DialogSpec &design, QWidget *entryWindow)
     setFont(gulim(13, false));
     setFixedSize(design.clientSize);
     build();
+    look::fixColours(this);
     centre();
 
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
@@ -111,6 +114,7 @@ void SearchDialog::build()
     buildBand();
     buildGrid();
     orderTabs();
+    nameForScreenReaders();
     // Key preview: the dialog sees every key before the control that has the focus.
     installEventFilter(this);
     for (QWidget *child : findChildren<QWidget *>())
@@ -232,6 +236,21 @@ void SearchDialog::buildGrid()
     connect(m_grid, &QTableView::doubleClicked, this, &SearchDialog::pickAndClose);
 }
 
+void SearchDialog::nameForScreenReaders()
+{
+    m_code->setAccessibleName(QStringLiteral("선택한 코드"));
+    m_name->setAccessibleName(m_spec.kindLabel);
+    m_search->setAccessibleName(m_spec.searchLabel);
+    if (m_chooser) {
+        m_chooser->setAccessibleName(QStringLiteral("거래처 은행 구분"));
+        m_chooser->setAccessibleDescription(QStringLiteral("거래처 은행 구분"));
+        m_chooser->lineEdit()->setAccessibleName(QStringLiteral("거래처 은행 구분"));
+    }
+    for (QPushButton *b : findChildren<QPushButton *>())
+        accessible::nameButton(b);
+    accessible::describeGrid(m_grid, QStringLiteral("검색 결과"));
+}
+
 void SearchDialog::orderTabs()
 {
     if (m_chooser)
@@ -241,14 +260,10 @@ void SearchDialog::orderTabs()
     QWidget::setTabOrder(m_closeBtn, m_grid);
 }
 
-// Centred on the screen by integer halves, as the entry window is.
+// Centred over the entry window by integer halves, on its screen.
 void SearchDialog::centre()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QSize area = screen->size();
-    move((area.width() - width()) / 2, (area.height() - height()) / 2);
+    placement::placeOver(this, m_entry);
 }
 
 void SearchDialog::prepare(int row, const QString &text)
@@ -336,6 +351,8 @@ void SearchDialog::searchFromExit(QWidget *now)
 // dialog was last closed.
 void SearchDialog::showNonBlocking()
 {
+    if (!isVisible())
+        centre();
     m_search->setFocus();
     show();
     raise();

@@ -53,6 +53,7 @@ private:
     void buildButtonBar(QWidget *band);
     void buildGrid();
     void orderTabs();
+    void nameForScreenReaders();
     void centre();
 
     store::KindChoice chosenKind() const;

@@ -1,6 +1,7 @@
 #include "print/voucherprint.h"
 
 #include "app/messages.h"
+#include "app/placement.h"
 #include "entry/amount.h"
 #include "entry/error.h"
 #include "entry/text.h"
@@ -9,11 +10,14 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLayout>
 #include <QGuiApplication>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QToolBar>
 #include <limits>
 
@@ -73,16 +77,9 @@ public:
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
 };
 
-QString suggestedPdfName(const VoucherRef &ref)
+void savePdfAs(QWidget *parent, const SheetData &sheet, const QString &proposed)
 {
-    QString stem = Str_DelSpace(ref.serialText);
-    stem.replace(QRegularExpression(QStringLiteral("[^0-9A-Za-z_-]")), QStringLiteral("_"));
-    return QStringLiteral("대체전표-%1.pdf").arg(stem);
-}
-
-void savePdfAs(QWidget *parent, const SheetData &sheet, const QString &name)
-{
-    QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("PDF로 저장"), QDir::home().filePath(name),
+    QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("PDF로 저장"), proposed,
                                                 QStringLiteral("PDF 파일 (*.pdf)"));
     if (file.isEmpty())
         return;
@@ -91,20 +88,20 @@ void savePdfAs(QWidget *parent, const SheetData &sheet, const QString &name)
     guarded([&] { writeSheetPdf(sheet, file); }, parent);
 }
 
-void addPdfAction(QPrintPreviewDialog &dialog, const SheetData &sheet, const QString &name)
+void addPdfAction(QPrintPreviewDialog &dialog, const SheetData &sheet, const QString &proposed)
 {
     auto *action = new QAction(QStringLiteral("PDF로 저장"), &dialog);
     action->setObjectName(QStringLiteral("savePdfAction"));
     action->setToolTip(QStringLiteral("전표를 PDF 파일로 저장합니다"));
     QObject::connect(action, &QAction::triggered, &dialog,
-                     [&dialog, &sheet, name] { savePdfAs(&dialog, sheet, name); });
+                     [&dialog, &sheet, proposed] { savePdfAs(&dialog, sheet, proposed); });
     if (auto *bar = dialog.findChild<QToolBar *>())
         bar->addAction(action);
     else
         dialog.addAction(action);
 }
 
-void showPreview(QWidget *parent, const SheetData &sheet, const QString &pdfName)
+void showPreview(QWidget *parent, const SheetData &sheet, const QString &pdfFile)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(voucherSheet().pageLayout());
@@ -115,8 +112,12 @@ void showPreview(QWidget *parent, const SheetData &sheet, const QString &pdfName
     dialog.setWindowTitle(QStringLiteral("대체전표 미리보기"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&sheet](QPrinter *target) { renderSheet(sheet, *target); });
-    addPdfAction(dialog, sheet, pdfName);
-    dialog.resize(1100, 800);
+    addPdfAction(dialog, sheet, pdfFile);
+    // Large enough to read the sheet, small enough for the screen it opens on.
+    if (dialog.layout())
+        dialog.layout()->activate();
+    dialog.resize(placement::fittingSize(parent ? parent->window() : &dialog, QSize(1100, 800)));
+    placement::placeOver(&dialog, parent ? parent->window() : nullptr);
     dialog.exec();
 }
 
@@ -145,8 +146,19 @@ bool previewVoucher(QWidget *parent, const VoucherRef &ref)
     if (previewHook)
         previewHook(sheet);
     else
-        showPreview(parent, sheet, suggestedPdfName(ref));
+        showPreview(parent, sheet, suggestedPdfFile(ref.serialText));
     return true;
+}
+
+QString suggestedPdfFile(const QString &serialText)
+{
+    QString stem = Str_DelSpace(serialText);
+    stem.replace(QRegularExpression(QStringLiteral("[^0-9A-Za-z_-]")), QStringLiteral("_"));
+    const QString name = QStringLiteral("대체전표-%1.pdf").arg(stem);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return QDir(documents).filePath(name);
+    return QDir::home().filePath(name);
 }
 
 void setPreviewHook(std::function<void(const SheetData &)> hook)

@@ -41,6 +41,10 @@ SheetData gatherSheet(const VoucherRef &ref);
 // Throws AppError when the database refuses (nothing is shown then).
 bool previewVoucher(QWidget *parent, const VoucherRef &ref);
 
+// Where "PDF로 저장" proposes to write the sheet of a voucher number: the
+// documents folder (the home folder when there is none), 대체전표-<number>.pdf.
+QString suggestedPdfFile(const QString &serialText);
+
 // Tests: called instead of the preview window while set; an empty function
 // restores the window.
 void setPreviewHook(std::function<void(const SheetData &)> hook);

@@ -13,6 +13,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -142,6 +143,44 @@ private slots:
         store::exec(store::account(), QStringLiteral("DROP TABLE Jen_Print"));
         QVERIFY_THROWS_EXCEPTION(AppError, print::previewVoucher(nullptr, {date, branchText, branch, serial}));
         QCOMPARE(m_previews, 0);
+    }
+
+    // "PDF로 저장" proposes the desktop's documents folder (XDG_DOCUMENTS_DIR)
+    // and a name from the voucher number.
+    void aPdfIsProposedInTheDocumentsFolderUnderTheVoucherNumber_data()
+    {
+        QTest::addColumn<QString>("serialText");
+        QTest::addColumn<bool>("documentsExist");
+        QTest::addColumn<QString>("proposed"); // %1: the documents folder, %2: home
+        QTest::newRow("the number as it stands") << serial << true << "%1/대체전표-2001-12-31-00000001.pdf";
+        QTest::newRow("blanks typed in the number are dropped")
+            << " 2001-12-31- 00000001 " << true << "%1/대체전표-2001-12-31-00000001.pdf";
+        QTest::newRow("characters a file name should not hold become underscores")
+            << "2001/12/31:1" << true << "%1/대체전표-2001_12_31_1.pdf";
+        QTest::newRow("without the documents folder, the home folder")
+            << serial << false << "%2/대체전표-2001-12-31-00000001.pdf";
+    }
+    void aPdfIsProposedInTheDocumentsFolderUnderTheVoucherNumber()
+    {
+        QFETCH(QString, serialText);
+        QFETCH(bool, documentsExist);
+        QFETCH(QString, proposed);
+        QTemporaryDir config;
+        const QString documents = config.filePath(QStringLiteral("문서"));
+        if (documentsExist)
+            QVERIFY(QDir().mkpath(documents));
+        QFile dirs(config.filePath(QStringLiteral("user-dirs.dirs")));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write(QStringLiteral("XDG_DOCUMENTS_DIR=\"%1\"\n").arg(documents).toUtf8());
+        dirs.close();
+        const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const QString file = print::suggestedPdfFile(serialText);
+        if (previous.isEmpty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", previous);
+        QCOMPARE(file, QString(proposed).replace("%1", documents).replace("%2", QDir::homePath()));
     }
 
     void aPdfThatCannotBeWrittenIsAnError()

@@ -28,7 +28,8 @@ const char *usageText =
     "  --json           one JSON object instead of the table\n"
     "  --rebuild        build the store anew (an SQLite file is replaced, PostgreSQL tables dropped)\n"
     "  --clerks N       run N concurrent writers instead of the timings\n"
-    "  --vouchers N     the writers stop after N vouchers in all (default: when stopped)\n";
+    "  --vouchers N     the writers stop after N vouchers in all (default: when stopped)\n"
+    "  --version        print the version and stop\n";
 
 bool positive(const QString &text, qint64 &value)
 {
@@ -65,17 +66,23 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
     const QCommandLineOption clerks(QStringLiteral("clerks"), {}, QStringLiteral("N"));
     const QCommandLineOption vouchers(QStringLiteral("vouchers"), {}, QStringLiteral("N"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+    const QCommandLineOption version(QStringList{QStringLiteral("version"), QStringLiteral("v")});
     // Internal: the measuring child and the clerks.
     const QCommandLineOption measureChild(QStringLiteral("measure-child"));
     const QCommandLineOption clerkChild(QStringLiteral("clerk-child"), {}, QStringLiteral("INDEX"));
     const QCommandLineOption date(QStringLiteral("date"), {}, QStringLiteral("DATE"));
     parser.addOptions(
-        {sqlite, postgres, lines, runs, json, rebuild, clerks, vouchers, help, measureChild, clerkChild, date});
+        {sqlite, postgres, lines, runs, json, rebuild, clerks, vouchers, help, version, measureChild, clerkChild, date});
     QString problem;
     qint64 number = 0;
     if (!parser.parse(arguments))
         problem = parser.errorText();
-    else if (parser.isSet(help)) {
+    else if (parser.isSet(version)) {
+        out() << "jeonpyo-bench " << JEONPYO_VERSION << "\n";
+        out().flush();
+        exitCode = 0;
+        return false;
+    } else if (parser.isSet(help)) {
         out() << usageText;
         exitCode = 0;
         return false;

@@ -39,7 +39,8 @@ void printHelp(QTextStream &stream)
                              "  1  한 일 없음: status에서 테이블이 없음, demo에서 코드 테이블에 이미 자료가 있음\n"
                              "  2  사용법 오류: 알 수 없는 명령이나 테이블, 인수가 틀림\n"
                              "  3  입력 파일 오류: 파일을 읽을 수 없거나 잘못된 줄이 있음 (아무것도 넣지 않음)\n"
-                             "  4  데이타베이스 오류: 연결할 수 없음, 테이블이 없음, 데이타베이스가 문장을 거부함\n")
+                             "  4  데이타베이스 오류: 연결할 수 없음, 테이블이 없음, 데이타베이스가 문장을 거부함\n\n"
+                             "jeonpyo-db --version은 판을 보입니다.\n")
                   .arg(tables.join(QLatin1String(", ")));
     stream.flush();
 }
@@ -64,6 +65,10 @@ int main(int argc, char *argv[])
     const QString name = arguments.takeFirst();
     if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
         printHelp(out());
+        return Success;
+    }
+    if (name == QLatin1String("--version") || name == QLatin1String("-v")) {
+        out() << QStringLiteral("jeonpyo-db %1").arg(QStringLiteral(JEONPYO_VERSION)) << Qt::endl;
         return Success;
     }
     for (const Command &command : commands())
