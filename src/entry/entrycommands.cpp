@@ -126,6 +126,7 @@ void EntryWindow::SaveBtnClick()
         if (amountFits(Str_ToFloat(Str_LTrim(field(QStringLiteral("edCR_Cr_Amt"), n)->text()))))
             continue;
         showWarning(tooLongAmountMessage, this);
+        field(QStringLiteral("edCR_Cr_Amt"), n)->setFocus();
         return;
     }
     for (const char *side : {"edCR_", "edDR_"}) {

@@ -129,7 +129,7 @@ bool updateLine(QSqlDatabase db, const QString &lineKey, const LineFields &line,
 {
     Params params = lineValues(line);
     params.emplace_back(QStringLiteral(":tbSerial"), lineKey);
-    QVariant loadedValue(QMetaType::fromType<QString>()); // NULL: not compared
+    QVariant loadedValue; // NULL: not compared
     if (loaded)
         loadedValue = *loaded;
     params.emplace_back(QStringLiteral(":tbLoaded_End_Day"), loadedValue);
@@ -170,7 +170,7 @@ QString exhausted(const QString &dateText)
 QVariant endDayValue(const QDateTime &at)
 {
     if (!at.isValid())
-        return QVariant(QMetaType::fromType<QString>());
+        return QVariant(); // NULL
     return at.toLocalTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
 }
 

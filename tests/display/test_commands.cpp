@@ -73,6 +73,7 @@ private slots:
         QCOMPARE(w.mode(), QString("3"));
         QCOMPARE(clerk::focused(), QString("edCR_Cr_Amt_01"));
         // Entered again, the voucher saves.
+        clerk::key("ctrl+a");
         clerk::type("50000");
         m_desk->boxes.texts.clear();
         clerk::key("alt+s");
