@@ -3,11 +3,11 @@
 #include "app/firststart.h"
 #include "app/commandline.h"
 #include "app/logindialog.h"
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "app/singleinstance.h"
 #include "app/windowset.h"
 #include "entry/entrywindow.h"
-#include "entry/error.h"
+#include "base/error.h"
 #include "print/fonts.h"
 #include "store/connection.h"
 

@@ -1,7 +1,7 @@
 #include "app/firststart.h"
 
-#include "app/messages.h"
-#include "entry/error.h"
+#include "ui/messages.h"
+#include "base/error.h"
 #include "store/codetables.h"
 #include "store/connection.h"
 #include "store/csvimport.h"

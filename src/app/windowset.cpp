@@ -1,7 +1,7 @@
 #include "app/windowset.h"
 
 #include "entry/entrywindow.h"
-#include "lookup/resolution.h"
+#include "entry/resolution.h"
 #include "lookup/searchdialogs.h"
 #include "print/fmqrmarvet3.h"
 #include "print/voucherprint.h"
@@ -15,6 +15,25 @@ namespace {
 
 // The seven search dialogs live from start-up to the end of the program.
 std::unique_ptr<lookup::SearchDialogs> searchDialogs;
+
+// The entry window's way to the search dialogs, by their object names.
+class DialogDoor : public entry::SearchDoor
+{
+public:
+    void prepare(const QString &dialog, int entry, const QString &text) override
+    {
+        if (lookup::SearchDialog *d = searchDialogs->find(dialog))
+            d->prepare(entry, text);
+    }
+    void searchAndShow(const QString &dialog) override
+    {
+        if (lookup::SearchDialog *d = searchDialogs->find(dialog)) {
+            d->search();
+            d->showNonBlocking();
+        }
+    }
+};
+DialogDoor dialogDoor;
 
 void connectPrinting(EntryWindow &w)
 {
@@ -36,7 +55,10 @@ EntryWindow *createWindowSet()
     entry->FormCreate();
     searchDialogs = std::make_unique<lookup::SearchDialogs>(entry);
     print::createFmQrMarvet3();
-    lookup::installLineFieldResolution(*entry);
+    // Leaving a name field opens its dialog; a pick there fills the entry's fields.
+    entry->setSearchDoor(&dialogDoor);
+    for (const auto &dialog : searchDialogs->all())
+        QObject::connect(dialog.get(), &lookup::SearchDialog::picked, entry, &EntryWindow::applyPick);
     // A search dialog left open does not outlive the entry window it writes into.
     QObject::connect(entry, &EntryWindow::closing, entry, [] {
         for (const auto &dialog : searchDialogs->all())

@@ -2,9 +2,9 @@
 // it formatted and mirrors it into the credit line, so every entry balances.
 #include "entry/entrywindow.h"
 
-#include "app/messages.h"
-#include "entry/amount.h"
-#include "entry/text.h"
+#include "ui/messages.h"
+#include "base/amount.h"
+#include "base/text.h"
 
 #include <QLineEdit>
 
@@ -53,7 +53,7 @@ bool EntryWindow::amountToRedo(bool tell)
 void EntryWindow::amountClick(int number)
 {
     QLineEdit *debit = field(QStringLiteral("edCR_Cr_Amt"), number);
-    if (m_mode != QLatin1String("2") || !debit->hasFocus())
+    if (m_mode != EntryMode::Loaded || !debit->hasFocus())
         return;
     debit->setText(formatDigits(Str_ToFloat(Str_DelSpace(debit->text()))));
     debit->selectAll();

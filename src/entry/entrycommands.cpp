@@ -2,11 +2,11 @@
 // then a new voucher, the correction of one entry, or its deletion.
 #include "entry/entrywindow.h"
 
-#include "app/messages.h"
-#include "entry/amount.h"
-#include "entry/fields.h"
-#include "entry/hourglass.h"
-#include "entry/text.h"
+#include "ui/messages.h"
+#include "base/amount.h"
+#include "ui/fields.h"
+#include "ui/hourglass.h"
+#include "base/text.h"
 #include "store/vouchers.h"
 
 #include <QApplication>
@@ -100,19 +100,19 @@ void EntryWindow::SaveBtnClick()
     if (amountToRedo(true))
         return;
     Hourglass hourglass;
-    if (m_list->isEmpty() && m_mode != QLatin1String("3")) {
+    if (m_list->isEmpty() && m_mode != EntryMode::New) {
         showWarning(noDataMessage, this);
         Panel7->setFocus();
         return;
     }
-    if (m_mode == QLatin1String("2") && currentListRow() >= 0) {
+    if (m_mode == EntryMode::Loaded && currentListRow() >= 0) {
         const int n = Str_ToInt(m_list->row(currentListRow()).serial_bun);
         if (n >= 1 && n <= 4 && correctionRefused(n))
             return;
     }
     // A correction writes the chosen entry only: another entry of the voucher
     // that is not stored whole is left as shown, not checked or filled in.
-    auto unchecked = [this](int n) { return m_mode == QLatin1String("2") && !m_entryFaults[size_t(n - 1)].isEmpty(); };
+    auto unchecked = [this](int n) { return m_mode == EntryMode::Loaded && !m_entryFaults[size_t(n - 1)].isEmpty(); };
     for (int n = 1; n <= 4; ++n) {
         if (unchecked(n))
             continue;
@@ -150,12 +150,12 @@ void EntryWindow::SaveBtnClick()
             return;
         }
     }
-    if (m_mode == QLatin1String("1")) {
+    if (m_mode == EntryMode::Ready) {
         showWarning(QStringLiteral("처음 등록 부분을 하세요...."), this);
         field(QStringLiteral("edCR_Ac_JenName_01"))->setFocus();
-    } else if (m_mode == QLatin1String("3")) {
+    } else if (m_mode == EntryMode::New) {
         pSaveQuery();
-    } else if (m_mode == QLatin1String("2")) {
+    } else if (m_mode == EntryMode::Loaded) {
         pUpdateQuery();
     }
 }
@@ -182,7 +182,7 @@ void EntryWindow::pSaveQuery()
     edSerial->setText(saved.serialJen);
     m_newVoucherKey = saved.lastKey;
 
-    m_mode = QStringLiteral("1");
+    m_mode = EntryMode::Ready;
     pEnabledBtn();
     pClear();
     Panel7->setFocus();
@@ -268,7 +268,7 @@ void EntryWindow::DeleteBtnClick()
         p->show();
         p->setEnabled(true);
     }
-    m_mode = QStringLiteral("1");
+    m_mode = EntryMode::Ready;
     pEnabledBtn();
     for (EntryPanel *p : m_panels)
         p->setHighlighted(false);

@@ -2,7 +2,7 @@
 // Enter moving on like Tab, and the grid's key handlers.
 #include "entry/entrywindow.h"
 
-#include "app/messages.h"
+#include "ui/messages.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -66,9 +66,10 @@ bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
         }
         if (guardPastePaths(watched, event))
             return true;
-        const QString name = watched->objectName();
-        if (name.startsWith(QLatin1String("edCR_Cr_Amt_")))
-            guarded([this, name] { amountClick(name.right(1).toInt()); }, this);
+        if (EntryPanel::baseNameOf(static_cast<QWidget *>(watched)) == QLatin1String("edCR_Cr_Amt")) {
+            const int n = EntryPanel::numberOf(static_cast<QWidget *>(watched));
+            guarded([this, n] { amountClick(n); }, this);
+        }
         return false;
     }
     case QEvent::ContextMenu:

@@ -2,11 +2,11 @@
 // voucher back into the panels.
 #include "entry/entrywindow.h"
 
-#include "app/messages.h"
-#include "entry/amount.h"
-#include "entry/fields.h"
-#include "entry/hourglass.h"
-#include "entry/text.h"
+#include "ui/messages.h"
+#include "base/amount.h"
+#include "ui/fields.h"
+#include "ui/hourglass.h"
+#include "base/text.h"
 #include "store/vouchers.h"
 
 #include <QApplication>
@@ -60,7 +60,7 @@ void EntryWindow::showGridVoucher()
 {
     for (EntryPanel *p : m_panels)
         p->hide();
-    m_mode = QStringLiteral("2");
+    m_mode = EntryMode::Loaded;
     pEnabledBtn();
     pDBGridDisplay();
 }

@@ -2,8 +2,10 @@
 // and the buttons that move it between modes.
 #include "entry/entrywindow.h"
 
-#include "app/messages.h"
-#include "entry/fields.h"
+#include "entry/resolution.h"
+
+#include "ui/messages.h"
+#include "ui/fields.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -38,9 +40,9 @@ bool convertsToDate(const QString &text)
 
 void EntryWindow::pEnabledBtn()
 {
-    const bool ready = m_mode == QLatin1String("1");
-    const bool loaded = m_mode == QLatin1String("2");
-    const bool fresh = m_mode == QLatin1String("3");
+    const bool ready = m_mode == EntryMode::Ready;
+    const bool loaded = m_mode == EntryMode::Loaded;
+    const bool fresh = m_mode == EntryMode::New;
     const std::pair<QPushButton *, bool> states[] = {
         {InsertBtn, ready}, {CancelBtn, loaded || fresh}, {SaveBtn, loaded || fresh},
         {DeleteBtn, loaded}, {PrintBtn, loaded},          {CloseBtn, true},
@@ -121,7 +123,7 @@ void EntryWindow::CancelBtnClick()
 {
     pClear();
     resetPanels();
-    m_mode = QStringLiteral("1");
+    m_mode = EntryMode::Ready;
     pEnabledBtn();
     // The clerk goes on with a new voucher, from wherever the cancel came
     // (the button, or Alt+C in a field that is empty now).
@@ -135,7 +137,7 @@ void EntryWindow::cbKubunChange()
         p->setEnabled(true);
     }
     pQuery();
-    m_mode = QStringLiteral("1");
+    m_mode = EntryMode::Ready;
     pEnabledBtn();
     for (EntryPanel *p : m_panels)
         p->setHighlighted(false);
@@ -156,7 +158,7 @@ void EntryWindow::cbKubunExit()
 {
     cbKubun->hidePopup();
     if (m_focusTarget == DBGrid1) {
-        m_mode = QStringLiteral("3");
+        m_mode = EntryMode::New;
         return;
     }
     cbKubunChange();
@@ -165,7 +167,7 @@ void EntryWindow::cbKubunExit()
 void EntryWindow::edDateExit()
 {
     if (m_focusTarget == DBGrid1) {
-        m_mode = QStringLiteral("3");
+        m_mode = EntryMode::New;
         return;
     }
     const QString text = edDate->text();
@@ -179,7 +181,7 @@ void EntryWindow::edDateExit()
         moveFocus(edDate);
     }
     pQuery();
-    m_mode = QStringLiteral("1");
+    m_mode = EntryMode::Ready;
     pEnabledBtn();
     resetPanels();
     pClear();
@@ -263,11 +265,22 @@ void EntryWindow::fieldExit(QWidget *leaving)
     if (leaving == cbKubun)
         return cbKubunExit();
     auto *edit = qobject_cast<QLineEdit *>(leaving);
-    if (!edit || !edit->parentWidget() || !qobject_cast<EntryPanel *>(edit->parentWidget()))
+    const int n = EntryPanel::numberOf(edit);
+    if (n == 0)
         return;
-    const QString name = edit->objectName();
-    if (name.startsWith(QLatin1String("edCR_Cr_Amt_")))
-        return amountExit(name.right(1).toInt());
-    if (m_fieldExit)
-        m_fieldExit(edit);
+    if (EntryPanel::baseNameOf(edit) == QLatin1String("edCR_Cr_Amt"))
+        return amountExit(n);
+    if (m_searchDoor)
+        entry::lineFieldExit(*this, *m_searchDoor, edit);
+}
+
+void EntryWindow::applyPick(const QString &dialog, int n, const QString &code, const QString &name)
+{
+    if (n < 1 || n > 4)
+        return;
+    for (const QString &base : entry::fieldsFilledBy(dialog)) {
+        QLineEdit *target = field(base, n);
+        setHiddenCode(target, code);
+        target->setText(name);
+    }
 }

@@ -1,6 +1,6 @@
 #include "entry/entrypanel.h"
 
-#include "app/windowlook.h"
+#include "ui/windowlook.h"
 
 #include <QLabel>
 
@@ -113,6 +113,17 @@ QString rowSuffix(int number)
     return QStringLiteral("_0%1").arg(number);
 }
 
+int EntryPanel::numberOf(const QWidget *field)
+{
+    const auto *panel = field ? qobject_cast<const EntryPanel *>(field->parentWidget()) : nullptr;
+    return panel ? panel->number() : 0;
+}
+
+QString EntryPanel::baseNameOf(const QWidget *field)
+{
+    return field ? field->property("baseName").toString() : QString();
+}
+
 EntryPanel::EntryPanel(int number, QWidget *parent) : QFrame(parent), m_number(number)
 {
     setObjectName(QStringLiteral("Panel%1").arg(number));
@@ -125,6 +136,7 @@ EntryPanel::EntryPanel(int number, QWidget *parent) : QFrame(parent), m_number(n
         auto *edit = new QLineEdit(this);
         const QString base = QString::fromLatin1(item.baseName);
         edit->setObjectName(base + rowSuffix(number));
+        edit->setProperty("baseName", base);
         edit->setGeometry(item.x, item.y, item.width, 20);
         if (item.maxLength > 0)
             edit->setMaxLength(item.maxLength);

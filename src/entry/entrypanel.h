@@ -18,6 +18,10 @@ public:
     int number() const { return m_number; }
     // A field by its name without the row suffix, e.g. "edCR_Ac_JenName".
     QLineEdit *field(const QString &baseName) const;
+    // The panel number (1 to 4) of one of its fields, 0 for any other control;
+    // and the field's name without the row suffix ("edCR_Ac_JenName").
+    static int numberOf(const QWidget *field);
+    static QString baseNameOf(const QWidget *field);
     // Every field in tab order (the order Enter and Tab move through).
     const QList<QLineEdit *> &fieldsInTabOrder() const { return m_tabOrder; }
 

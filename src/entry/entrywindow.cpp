@@ -1,10 +1,10 @@
 #include "entry/entrywindow.h"
 
-#include "app/accessible.h"
-#include "app/messages.h"
-#include "app/placement.h"
-#include "app/windowlook.h"
-#include "entry/amount.h"
+#include "ui/accessible.h"
+#include "ui/messages.h"
+#include "ui/placement.h"
+#include "ui/windowlook.h"
+#include "base/amount.h"
 #include "store/vouchers.h"
 
 #include <QApplication>
@@ -202,7 +202,7 @@ void EntryWindow::FormCreate()
         m_relocateKey.clear();
         pClear();
         pQuery();
-        m_mode = QStringLiteral("1");
+        m_mode = EntryMode::Ready;
         pEnabledBtn();
     }, this);
 }
@@ -221,10 +221,10 @@ void EntryWindow::CloseBtnClick()
 
 QLineEdit *EntryWindow::field(const QString &name) const
 {
-    const int number = name.right(1).toInt();
-    if (number < 1 || number > 4 || name.size() < 4)
-        return nullptr;
-    return panel(number)->field(name.left(name.size() - 3));
+    for (EntryPanel *p : m_panels)
+        if (name.endsWith(rowSuffix(p->number())))
+            return p->field(name.chopped(3));
+    return nullptr;
 }
 
 QLineEdit *EntryWindow::field(const QString &baseName, int number) const

@@ -9,10 +9,18 @@
 #include <array>
 #include <functional>
 
+namespace entry {
+class SearchDoor;
+}
 class QComboBox;
 class QFrame;
 class QPushButton;
 class QTableView;
+
+// The entry mode, which decides the buttons and what a save does: ready for a
+// new voucher ("1" where the mode is written out), a listed voucher loaded
+// ("2"), a new voucher being entered ("3").
+enum class EntryMode { Ready, Loaded, New };
 
 class EntryWindow : public QWidget
 {
@@ -40,9 +48,8 @@ public:
     QLineEdit *field(const QString &name) const;
     QLineEdit *field(const QString &baseName, int number) const;
 
-    // The entry mode: "1" ready, "2" a listed voucher loaded, "3" a new voucher.
-    QString mode() const { return m_mode; }
-    void setMode(const QString &mode) { m_mode = mode; }
+    EntryMode mode() const { return m_mode; }
+    void setMode(EntryMode mode) { m_mode = mode; }
     // The grid's re-locate key and the new voucher's key.
     QString relocateKey() const { return m_relocateKey; }
     void setRelocateKey(const QString &key) { m_relocateKey = key; }
@@ -94,10 +101,12 @@ public:
     void PrintBtnClick();
     void CloseBtnClick();
 
-    // What happens when a line's name field is left (installed by the lookup
-    // side, which owns the search dialogs); returns true when it handled it.
-    using FieldExit = std::function<bool(QLineEdit *field)>;
-    void setFieldExitHandler(FieldExit handler) { m_fieldExit = std::move(handler); }
+    // The search dialogs that leaving a line's name field opens (installed by
+    // the window set, which owns them); without it, no dialog opens.
+    void setSearchDoor(entry::SearchDoor *door) { m_searchDoor = door; }
+    // A pick in a search dialog for entry n: its code and name written into the
+    // fields that dialog fills.
+    void applyPick(const QString &dialog, int n, const QString &code, const QString &name);
     // The preview of the chosen voucher (installed by the print side); returns
     // true when a sheet was shown.
     using PrintPreview = std::function<bool()>;
@@ -142,7 +151,7 @@ private:
 
     std::array<EntryPanel *, 4> m_panels{};
     VoucherListModel *m_list = nullptr;
-    QString m_mode;
+    EntryMode m_mode = EntryMode::Ready;
     QString m_relocateKey;
     QString m_newVoucherKey;
     QWidget *m_focusTarget = nullptr;
@@ -158,7 +167,7 @@ private:
     QString m_announcedVoucher;
     int m_lastBranchIndex = -1;
     bool m_branchTyped = false;
-    FieldExit m_fieldExit;
+    entry::SearchDoor *m_searchDoor = nullptr;
     PrintPreview m_print;
 };
 

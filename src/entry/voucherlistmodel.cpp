@@ -1,6 +1,6 @@
 #include "entry/voucherlistmodel.h"
 
-#include "entry/amount.h"
+#include "base/amount.h"
 
 namespace {
 

@@ -15,7 +15,7 @@ std::vector<GridColumn> accountColumns()
     };
 }
 
-DialogSpec accountDialog(const QString &objectName, LookupStatement statement, const QString &target)
+DialogSpec accountDialog(const QString &objectName, LookupStatement statement)
 {
     return {objectName,
             QStringLiteral("회계 계정과목을 검색하는 창입니다."),
@@ -30,8 +30,7 @@ DialogSpec accountDialog(const QString &objectName, LookupStatement statement, c
             accountColumns(),
             false,
             QStringLiteral("ac_code"),
-            QStringLiteral("ac_name01"),
-            {target}};
+            QStringLiteral("ac_name01")};
 }
 
 DialogSpec customerDialog()
@@ -54,12 +53,11 @@ DialogSpec customerDialog()
             },
             true,
             QStringLiteral("Tot_Code"),
-            QStringLiteral("Tot_Name"),
-            {QStringLiteral("edCR_Kubun_Name_%1"), QStringLiteral("edDR_Kubun_Name_%1")}};
+            QStringLiteral("Tot_Name")};
 }
 
 // Employees, departments, projects and items: a code, a name, a text (employees
-// have two more columns), both lines of the entry filled by a pick.
+// have two more columns).
 DialogSpec codeTableDialog(const QString &objectName, const QString &caption, QSize size, const QString &kind,
                            LookupStatement statement, const QString &prefix, std::vector<GridColumn> columns,
                            bool centredTitles)
@@ -77,18 +75,14 @@ DialogSpec codeTableDialog(const QString &objectName, const QString &caption, QS
             std::move(columns),
             centredTitles,
             prefix + QStringLiteral("_Code"),
-            prefix + QStringLiteral("_Name"),
-            {QStringLiteral("edCR_%1_Name_%2").arg(prefix, QStringLiteral("%1")),
-             QStringLiteral("edDR_%1_Name_%2").arg(prefix, QStringLiteral("%1"))}};
+            prefix + QStringLiteral("_Name")};
 }
 
 std::vector<DialogSpec> build()
 {
     std::vector<DialogSpec> all;
-    all.push_back(
-        accountDialog(QStringLiteral("Form1"), LookupStatement::DebitAccounts, QStringLiteral("edCR_Ac_JenName_%1")));
-    all.push_back(
-        accountDialog(QStringLiteral("Form7"), LookupStatement::CreditAccounts, QStringLiteral("edDR_Ac_JenName_%1")));
+    all.push_back(accountDialog(QStringLiteral("Form1"), LookupStatement::DebitAccounts));
+    all.push_back(accountDialog(QStringLiteral("Form7"), LookupStatement::CreditAccounts));
     all.push_back(customerDialog());
     all.push_back(
         codeTableDialog(QStringLiteral("Form3"), QStringLiteral("사원이름을 검색하는 창입니다."), QSize(788, 680),
@@ -149,11 +143,6 @@ const DialogSpec *findSpec(const QString &objectName)
         if (design.objectName == objectName)
             return &design;
     return nullptr;
-}
-
-QString targetField(const QString &pattern, int row)
-{
-    return pattern.arg(row, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace lookup

@@ -1,6 +1,6 @@
 #pragma once
 // The seven search dialogs as data: what each one looks like, which statement it
-// runs, what its grid shows and which fields of the entry window a pick fills.
+// runs and what its grid shows.
 // One dialog class is built from each row.
 #include "store/lookups.h"
 
@@ -35,8 +35,6 @@ struct DialogSpec
     bool centredTitles;
     QString codeColumn;
     QString nameColumn;
-    // Entry window fields a pick fills, in order; %1 is the entry number "01".."04".
-    QStringList targets;
 };
 
 // The dialogs in the order they are created: Form1, Form7, Form2 .. Form6.
@@ -44,8 +42,5 @@ const std::vector<DialogSpec> &catalogue();
 
 // The catalogue row of a dialog, nullptr for an unknown name.
 const DialogSpec *findSpec(const QString &objectName);
-
-// The object name of a target field for an entry number 1..4.
-QString targetField(const QString &pattern, int row);
 
 } // namespace lookup

@@ -1,10 +1,9 @@
 #include "lookup/searchdialog.h"
 
-#include "app/accessible.h"
-#include "app/messages.h"
-#include "app/placement.h"
-#include "app/windowlook.h"
-#include "entry/fields.h"
+#include "ui/accessible.h"
+#include "ui/messages.h"
+#include "ui/placement.h"
+#include "ui/windowlook.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -366,8 +365,8 @@ void SearchDialog::open(int row, const QString &text)
     showNonBlocking();
 }
 
-// Writes the grid's current record (empty when there is none) into the shown
-// pick and into the target fields of the entry, debit line first.
+// Shows the grid's current record (empty when there is none) as the pick, and
+// says it was picked for the entry of the last opening.
 void SearchDialog::pick()
 {
     QString code;
@@ -379,14 +378,8 @@ void SearchDialog::pick()
     }
     m_code->setText(code);
     m_name->setText(name);
-    if (!m_entry || m_row < 1)
-        return;
-    for (const QString &pattern : m_spec.targets) {
-        if (auto *field = m_entry->findChild<QLineEdit *>(targetField(pattern, m_row))) {
-            setHiddenCode(field, code);
-            field->setText(name);
-        }
-    }
+    if (m_row >= 1)
+        emit picked(m_spec.objectName, m_row, code, name);
 }
 
 void SearchDialog::pickAndClose()

@@ -1,9 +1,9 @@
 #pragma once
 // One search dialog: a search box, a grid of the records that match, and the
-// record last picked. Every click, key or double click in the grid writes the
-// current record's code and name straight into the name field(s) of the entry
-// that opened the dialog. Built from a catalogue row; created hidden once and
-// reused for every opening.
+// record last picked. Every click, key or double click in the grid picks the
+// current record: the dialog says what was picked (for which entry, which code
+// and name) and knows nothing of the fields it goes into. Built from a
+// catalogue row; created hidden once and reused for every opening.
 #include "lookup/catalogue.h"
 #include "store/lookups.h"
 
@@ -24,9 +24,9 @@ class SearchDialog : public QWidget
     Q_OBJECT
 
 public:
-    // The entry window is where picks are written: its fields are found by
-    // object name. The dialog is a window of its own, not the entry window's child.
-    SearchDialog(const DialogSpec &design, QWidget *entryWindow);
+    // overWindow: the window the dialog opens over (the entry window). The
+    // dialog is a window of its own, not that window's child.
+    SearchDialog(const DialogSpec &design, QWidget *overWindow);
 
     const DialogSpec &design() const { return m_spec; }
 
@@ -42,6 +42,10 @@ public:
     void open(int row, const QString &text);
 
     int targetRow() const { return m_row; }
+
+signals:
+    // A record picked for entry 1 to 4 (code and name empty when the list is).
+    void picked(const QString &dialog, int entry, const QString &code, const QString &name);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

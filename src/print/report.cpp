@@ -1,6 +1,6 @@
 #include "print/report.h"
 
-#include "entry/amount.h"
+#include "base/amount.h"
 
 #include <QRectF>
 #include <cmath>

@@ -1,10 +1,10 @@
 #include "print/voucherprint.h"
 
-#include "app/messages.h"
-#include "app/placement.h"
-#include "entry/amount.h"
-#include "entry/error.h"
-#include "entry/text.h"
+#include "ui/messages.h"
+#include "ui/placement.h"
+#include "base/amount.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "print/fmqrmarvet3.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "store/connection.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 
 #include <QDir>
 #include <QFile>

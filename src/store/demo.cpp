@@ -1,6 +1,6 @@
 #include "store/demo.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/csvimport.h"
 #include "store/sqlrun.h"
 

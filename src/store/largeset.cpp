@@ -1,7 +1,7 @@
 #include "store/largeset.h"
 
-#include "entry/amount.h"
-#include "entry/error.h"
+#include "base/amount.h"
+#include "base/error.h"
 #include "store/csvimport.h"
 #include "store/schema.h"
 #include "store/sqlrun.h"

@@ -1,6 +1,6 @@
 #include "store/lookups.h"
 
-#include "entry/text.h"
+#include "base/text.h"
 #include "store/connection.h"
 #include "store/sqlrun.h"
 

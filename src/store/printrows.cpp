@@ -1,6 +1,6 @@
 #include "store/printrows.h"
 
-#include "entry/amount.h"
+#include "base/amount.h"
 #include "store/connection.h"
 #include "store/sqlrun.h"
 

@@ -1,6 +1,6 @@
 #include "store/sqlrun.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/connection.h"
 
 #include <QSqlDriver>

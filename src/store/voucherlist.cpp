@@ -3,8 +3,8 @@
 // loading of one voucher back into the panels.
 #include "store/vouchers.h"
 
-#include "entry/amount.h"
-#include "entry/text.h"
+#include "base/amount.h"
+#include "base/text.h"
 #include "store/connection.h"
 #include "store/sqlrun.h"
 

@@ -2,9 +2,9 @@
 // save of a new voucher, the update of one entry, and the delete of one entry.
 #include "store/vouchers.h"
 
-#include "entry/amount.h"
-#include "entry/error.h"
-#include "entry/text.h"
+#include "base/amount.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "store/connection.h"
 #include "store/sqlrun.h"
 

@@ -4,7 +4,7 @@
 // the program's pixels), where the entry window cannot fit.
 #include "support/entryfixture.h"
 
-#include "app/placement.h"
+#include "ui/placement.h"
 #include "lookup/searchdialog.h"
 #include "print/samplevoucher.h"
 #include "print/voucherprint.h"

@@ -8,7 +8,7 @@
 
 #include "app/windowset.h"
 #include "entry/entrywindow.h"
-#include "entry/fields.h"
+#include "ui/fields.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -108,7 +108,7 @@ private slots:
         // Two vouchers, by the keyboard.
         typeEntry("원재료", "", "원재료 대체", "150000", "원재료");
         QCOMPARE(clerk::focused(), QString("edCR_Ac_JenName_02"));
-        QCOMPARE(w.mode(), QString("3"));
+        QCOMPARE(w.mode(), EntryMode::New);
         clerk::key("alt+s");
         QTRY_VERIFY2(w.list().rowCount() == 1, qPrintable(desk.boxes.texts.join(" / ")));
         QTRY_COMPARE(clerk::focused(), QString("InsertBtn"));
@@ -133,7 +133,7 @@ private slots:
 
         // The first voucher corrected: its description.
         clerk::click(w.DBGrid1->viewport(), w.DBGrid1->visualRect(w.DBGrid1->model()->index(0, 1)).center());
-        QTRY_COMPARE(w.mode(), QString("2"));
+        QTRY_COMPARE(w.mode(), EntryMode::Loaded);
         clerk::click(w.field("edCR_Ac_Text_01"));
         clerk::key("End");
         clerk::type(" 고침");
@@ -142,13 +142,13 @@ private slots:
 
         // The second voucher's second entry deleted.
         clerk::click(w.DBGrid1->viewport(), w.DBGrid1->visualRect(w.DBGrid1->model()->index(2, 1)).center());
-        QTRY_COMPARE(w.mode(), QString("2"));
+        QTRY_COMPARE(w.mode(), EntryMode::Loaded);
         clerk::click(w.DeleteBtn);
         QTRY_COMPARE(desk.database().allLines().size(), size_t(4));
 
         // The sheet previewed and closed.
         clerk::click(w.DBGrid1->viewport(), w.DBGrid1->visualRect(w.DBGrid1->model()->index(0, 1)).center());
-        QTRY_COMPARE(w.mode(), QString("2"));
+        QTRY_COMPARE(w.mode(), EntryMode::Loaded);
         clerk::click(w.PrintBtn);
         QTRY_COMPARE(desk.boxes.others.size(), 1);
         QTRY_VERIFY(w.isActiveWindow());
@@ -163,7 +163,7 @@ private slots:
         clerk::key("Escape");
         QTRY_VERIFY(w.isActiveWindow());
         clerk::type("상사");
-        QCOMPARE(w.mode(), QString("3"));
+        QCOMPARE(w.mode(), EntryMode::New);
         clerk::key("alt+c");
         QTRY_COMPARE(clerk::focused(), QString("InsertBtn"));
         QVERIFY(!windowByName("Form2")->isVisible());

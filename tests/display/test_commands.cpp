@@ -4,7 +4,7 @@
 #include "support/desk.h"
 
 #include "entry/entrywindow.h"
-#include "entry/fields.h"
+#include "ui/fields.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -53,7 +53,7 @@ private slots:
         QVERIFY(w.list().isEmpty());
         clerk::click(w.DBGrid1->viewport(), QPoint(300, 100));
         QTRY_COMPARE(m_desk->boxes.texts, QStringList{noData});
-        QCOMPARE(w.mode(), QString("2"));
+        QCOMPARE(w.mode(), EntryMode::Loaded);
         for (int n = 1; n <= 4; ++n)
             QVERIFY(!w.panel(n)->isVisible());
     }
@@ -70,7 +70,7 @@ private slots:
                  QString("금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요...."));
         QCOMPARE(m_desk->database().allLines().size(), size_t(0));
         QCOMPARE(w.field("edCR_Ac_Text_01")->text(), QString("적요 그대로"));
-        QCOMPARE(w.mode(), QString("3"));
+        QCOMPARE(w.mode(), EntryMode::New);
         QCOMPARE(clerk::focused(), QString("edCR_Cr_Amt_01"));
         // Entered again, the voucher saves.
         clerk::key("ctrl+a");
@@ -88,17 +88,17 @@ private slots:
         fillEntry(w, "1000");
         clerk::key("alt+c");
         QTRY_COMPARE(clerk::focused(), QString("InsertBtn"));
-        QCOMPARE(w.mode(), QString("1"));
+        QCOMPARE(w.mode(), EntryMode::Ready);
 
         // A saved voucher of one entry, deleted from the list: back to a new one.
         fillEntry(w, "1000");
         clerk::key("alt+s");
         QTRY_COMPARE(w.list().rowCount(), 1);
         clerk::click(w.DBGrid1->viewport(), w.DBGrid1->visualRect(w.DBGrid1->model()->index(0, 1)).center());
-        QTRY_COMPARE(w.mode(), QString("2"));
+        QTRY_COMPARE(w.mode(), EntryMode::Loaded);
         clerk::click(w.DeleteBtn);
         QTRY_VERIFY(w.list().isEmpty());
-        QCOMPARE(w.mode(), QString("1"));
+        QCOMPARE(w.mode(), EntryMode::Ready);
         QCOMPARE(clerk::focused(), QString("InsertBtn"));
         QCOMPARE(m_desk->boxes.texts, QStringList());
     }

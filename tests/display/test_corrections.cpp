@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(w.list().rowCount(), 1);
         for (int round = 1; round <= 2; ++round) { // and once more after the reload
             clerk::click(w.DBGrid1->viewport(), w.DBGrid1->visualRect(w.DBGrid1->model()->index(0, 1)).center());
-            QTRY_COMPARE(w.mode(), QString("2"));
+            QTRY_COMPARE(w.mode(), EntryMode::Loaded);
             QLineEdit *text = w.field("edCR_Ac_Text_01");
             clerk::click(text);
             clerk::key("End");

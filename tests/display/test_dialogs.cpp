@@ -5,7 +5,7 @@
 
 #include "app/windowset.h"
 #include "entry/entrywindow.h"
-#include "entry/fields.h"
+#include "ui/fields.h"
 
 #include <QLineEdit>
 #include <QProcess>

@@ -5,7 +5,7 @@
 #include "support/desk.h"
 
 #include "entry/entrywindow.h"
-#include "entry/fields.h"
+#include "ui/fields.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -100,7 +100,7 @@ private slots:
         for (const char *name : {"Form1", "Form2", "Form7"})
             QVERIFY2(!shownDialogGrid(name), name);
         QCOMPARE(hiddenCode(account), QString("10101001000"));
-        QCOMPARE(w.mode(), QString("3"));
+        QCOMPARE(w.mode(), EntryMode::New);
     }
 
     void commandKeysAreNotRefusedCharacters_data()

@@ -1,5 +1,5 @@
 // The forms an amount takes on screen and on the printed sheet.
-#include "entry/amount.h"
+#include "base/amount.h"
 
 #include <QTest>
 

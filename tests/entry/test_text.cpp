@@ -1,6 +1,6 @@
 // The text helpers: what counts as a blank, and how amount texts are read.
-#include "entry/error.h"
-#include "entry/text.h"
+#include "base/error.h"
+#include "base/text.h"
 
 #include <QTest>
 

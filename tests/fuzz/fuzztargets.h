@@ -6,9 +6,9 @@
 // and by the replay of the kept corpus in every test run
 // (tests/reliability/test_fuzzcorpus.cpp), so that each input once found to
 // break something stays a regression test.
-#include "entry/amount.h"
-#include "entry/error.h"
-#include "entry/text.h"
+#include "base/amount.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "store/csvimport.h"
 #include "store/schema.h"
 #include "store/sqlrun.h"

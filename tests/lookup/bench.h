@@ -4,7 +4,9 @@
 // names), the seven dialogs writing into it, and recorded message boxes.
 #include "sample.h"
 
-#include "entry/fields.h"
+#include "ui/fields.h"
+#include "entry/entrypanel.h"
+#include "entry/resolution.h"
 #include "lookup/searchdialogs.h"
 #include "support/recorder.h"
 #include "support/testdb.h"
@@ -35,6 +37,13 @@ public:
         entry.setObjectName(QStringLiteral("fmMarvet7"));
         entry.show();
         dialogs = std::make_unique<lookup::SearchDialogs>(&entry);
+        // Picks fill the fields the entry window's table names, as in the program.
+        for (const auto &dialog : dialogs->all())
+            QObject::connect(dialog.get(), &lookup::SearchDialog::picked, &entry,
+                             [this](const QString &name, int row, const QString &code, const QString &text) {
+                                 for (const QString &base : entry::fieldsFilledBy(name))
+                                     resolve(base + rowSuffix(row), code, text);
+                             });
     }
 
     lookup::SearchDialog *dialog(const QString &name) const { return dialogs->find(name); }

@@ -2,7 +2,7 @@
 // how it refuses to be closed other than by its close button.
 #include "bench.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/connection.h"
 #include "store/sqlrun.h"
 

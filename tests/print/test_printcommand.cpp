@@ -2,7 +2,7 @@
 // sets, the voucher it finds, when it shows nothing, and how it fails.
 #include "samplevoucher.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 #include "print/voucherprint.h"
 #include "store/sqlrun.h"
 

@@ -3,7 +3,7 @@
 #include "pdfreader.h"
 #include "samplevoucher.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 #include "print/fonts.h"
 #include "print/voucherprint.h"
 

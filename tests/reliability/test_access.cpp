@@ -5,8 +5,8 @@
 #include "support/entryfixture.h"
 
 #include "app/logindialog.h"
-#include "entry/error.h"
-#include "entry/fields.h"
+#include "base/error.h"
+#include "ui/fields.h"
 #include "store/demo.h"
 #include "store/schema.h"
 #include "store/sqlrun.h"
@@ -267,7 +267,7 @@ private slots:
                     setHiddenCode(w.field(side, n), "10102005000");
                 }
             }
-            w.setMode("3");
+            w.setMode(EntryMode::New);
             w.pEnabledBtn();
             QTest::mouseClick(w.SaveBtn, Qt::LeftButton);
         } else {

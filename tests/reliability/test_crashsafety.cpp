@@ -7,7 +7,7 @@
 // The savers are this program started again as "--saver" (see main); they run
 // the store's own save. The moments of the kills come from a seeded generator:
 // the seed is logged, and JEONPYO_CRASH_SEED=<seed> runs the same schedule.
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/vouchers.h"
 #include "support/testdb.h"
 

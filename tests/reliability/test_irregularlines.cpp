@@ -8,7 +8,7 @@
 // edit. Every test runs on SQLite and on PostgreSQL.
 #include "support/entryfixture.h"
 
-#include "entry/fields.h"
+#include "ui/fields.h"
 #include "store/sqlrun.h"
 
 #include <QPushButton>

@@ -7,8 +7,8 @@
 // The lock is held by this program started again as "--lock FILE" (see main).
 #include "support/entryfixture.h"
 
-#include "entry/error.h"
-#include "entry/fields.h"
+#include "base/error.h"
+#include "ui/fields.h"
 #include "store/sqlrun.h"
 
 #include <QApplication>
@@ -143,7 +143,7 @@ private:
 // before anything else; an empty amount reads as that zero.
 QStringList snapshot(EntryWindow &w)
 {
-    QStringList all = {w.mode(), w.edDate->text(), w.cbKubun->currentText(), w.edSerial->text()};
+    QStringList all = {QString::number(int(w.mode())), w.edDate->text(), w.cbKubun->currentText(), w.edSerial->text()};
     for (QLineEdit *edit : w.findChildren<QLineEdit *>()) {
         QString text = edit->text();
         if (edit->objectName().contains("_Amt_") && text.isEmpty())
@@ -183,7 +183,7 @@ void typeNewVoucher(EntryFixture &f)
     name("edDR_Ac_JenName_01", "10102005000", "원재료");
     f.field("edCR_Ac_Text_01")->setText("끊긴 사이에 입력한 적요");
     // As the first name field left would have set it.
-    w.setMode("3");
+    w.setMode(EntryMode::New);
     w.pEnabledBtn();
 }
 
@@ -227,7 +227,7 @@ class TestLostDatabase : public QObject
             break;
         case Command::Search:
             focusOn(f.field("edCR_Ac_JenName_01"));
-            f.window().setMode("3"); // a new voucher under way
+            f.window().setMode(EntryMode::New); // a new voucher under way
             f.window().pEnabledBtn();
             commitText(f.field("edCR_Ac_JenName_01"), "원재료");
             break;
@@ -266,7 +266,7 @@ class TestLostDatabase : public QObject
             QCOMPARE(int(lines.size()), 6);
             QCOMPARE(lines.at(4).Ac_Text, QString("끊긴 사이에 입력한 적요"));
             QCOMPARE(lines.at(5).Dr_Amt, 1500.0);
-            QCOMPARE(f.window().mode(), QString("1"));
+            QCOMPARE(f.window().mode(), EntryMode::Ready);
             break;
         case Command::Correct:
             QCOMPARE(int(lines.size()), 4);
@@ -350,7 +350,7 @@ private slots:
 
         QCOMPARE(f.database().allLines().size(), linesBefore.size()); // nothing half-written
         if (command == Command::Load)
-            QCOMPARE(f.window().mode(), QString("2"));
+            QCOMPARE(f.window().mode(), EntryMode::Loaded);
         run(f, command);
         QCOMPARE(f.messages.texts, QStringList());
         checkDone(f, command);

@@ -7,8 +7,8 @@
 // nothing. Every test runs on SQLite and on PostgreSQL.
 #include "support/entryfixture.h"
 
-#include "entry/fields.h"
-#include "entry/text.h"
+#include "ui/fields.h"
+#include "base/text.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -46,7 +46,7 @@ void typeEntry(EntryFixture &f, const QString &text, const QString &code)
         }
         f.field(QString(side) + "Ac_Text_01")->setText(text);
     }
-    f.window().setMode("3");
+    f.window().setMode(EntryMode::New);
     f.window().pEnabledBtn();
 }
 
@@ -158,7 +158,7 @@ private slots:
         QVERIFY2(f.messages.texts[0].startsWith("입력한 내용에 저장할 수 없는 글자"), qPrintable(f.messages.texts[0]));
         QCOMPARE(f.database().allLines().size(), size_t(0));
         QCOMPARE(f.field("edDR_Ac_Text_01")->text(), text);
-        QCOMPARE(f.window().mode(), QString("3"));
+        QCOMPARE(f.window().mode(), EntryMode::New);
     }
 
     void anEntryNumberTheWindowCannotReadChangesNothing_data()
@@ -198,7 +198,7 @@ private slots:
         if (deletable) {
             QCOMPARE(f.messages.texts, QStringList());
             QCOMPARE(f.database().allLines().size(), size_t(0));
-            QCOMPARE(w.mode(), QString("1"));
+            QCOMPARE(w.mode(), EntryMode::Ready);
         } else {
             QCOMPARE(f.messages.texts, QStringList{"'x1' is not a valid integer value"});
             QCOMPARE(f.database().allLines().size(), before.size());

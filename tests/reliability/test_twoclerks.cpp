@@ -8,7 +8,7 @@
 // whatever speed the test runs.
 #include "support/entryfixture.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 
 #include <QPushButton>
 #include <QTableView>
@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(texts(f.database()), theirs);
         QCOMPARE(f.field("edCR_Ac_Text_02")->text(), QString("다른 사원이 고친 적요"));
         QCOMPARE(f.field("edCR_Cr_Amt_02")->text().trimmed(), QString("7,000"));
-        QCOMPARE(w.mode(), QString("2"));
+        QCOMPARE(w.mode(), EntryMode::Loaded);
         QCOMPARE(w.edSerial->text(), number);
         QCOMPARE(w.list().row(w.currentListRow()).serial_ttt, number + "02");
         QVERIFY(w.panel(2)->isEnabled() && w.panel(2)->isHighlighted());

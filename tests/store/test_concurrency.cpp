@@ -2,7 +2,7 @@
 // voucher gets a number of its own, the numbers run 1..N without a gap, and
 // every voucher is stored whole. The clerks are processes: this program started
 // again as "--writer" (see main below).
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/vouchers.h"
 #include "support/testdb.h"
 

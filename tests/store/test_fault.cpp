@@ -1,6 +1,6 @@
 // A line the database refuses: the voucher or entry it belongs to is stored
 // whole or not at all, and the clerk is told why.
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/vouchers.h"
 #include "support/testdb.h"
 

@@ -1,6 +1,6 @@
 // A server that wants a password: the clerk is asked for it, asked again after
 // a wrong one, and told plainly when giving up.
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/connection.h"
 #include "support/pgserver.h"
 

@@ -1,5 +1,5 @@
 // Voucher numbers per date and the line keys built from them.
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/connection.h"
 #include "store/vouchers.h"
 #include "support/testdb.h"

@@ -1,6 +1,6 @@
 // A voucher through the store: saved, listed, loaded, corrected and deleted,
 // with what the database holds checked column by column.
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/vouchers.h"
 #include "support/testdb.h"
 

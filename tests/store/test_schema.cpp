@@ -1,5 +1,5 @@
 // The tables the program finds when it starts on a new database.
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/schema.h"
 #include "store/vouchers.h"
 #include "support/testdb.h"

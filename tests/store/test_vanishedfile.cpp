@@ -2,7 +2,7 @@
 // go on into the copy that nobody can find, and work again once it is back.
 #include "support/testdb.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 
 #include <QFile>
 #include <QTest>

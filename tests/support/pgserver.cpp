@@ -1,6 +1,6 @@
 #include "support/pgserver.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 
 #include <QDir>
 #include <QFile>

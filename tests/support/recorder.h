@@ -1,7 +1,7 @@
 #pragma once
 // Stands in for the message boxes while a test runs: keeps every text shown and
 // answers at once, so that no test blocks on a box.
-#include "app/messages.h"
+#include "ui/messages.h"
 
 #include <QStringList>
 

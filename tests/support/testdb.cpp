@@ -1,6 +1,6 @@
 #include "support/testdb.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/schema.h"
 #include "store/sqlrun.h"
 

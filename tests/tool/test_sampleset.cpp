@@ -2,7 +2,7 @@
 // in list order, and code tables whose names overlap so searches find several.
 #include "tooltest.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/demo.h"
 #include "store/schema.h"
 

@@ -2,7 +2,7 @@
 // leaving the field formats it and balances the entry.
 #include "support/entryfixture.h"
 
-#include "entry/fields.h"
+#include "ui/fields.h"
 
 #include <QPushButton>
 
@@ -71,7 +71,7 @@ private slots:
         EntryWindow &w = f.window();
         QLineEdit *debit = f.field("edCR_Cr_Amt_01");
         focusOn(debit);
-        w.setMode("3");
+        w.setMode(EntryMode::New);
         w.pEnabledBtn();
         for (const char *name : {"edCR_Ac_JenName_01", "edDR_Ac_JenName_01"}) {
             f.field(name)->setText("원재료");
@@ -162,7 +162,7 @@ private slots:
         QTest::mouseClick(debit, Qt::LeftButton);
         QCOMPARE(debit->text(), form(16, "1,234,567"));
 
-        f.window().setMode("2");
+        f.window().setMode(EntryMode::Loaded);
         QTest::mouseClick(debit, Qt::LeftButton);
         QCOMPARE(debit->text(), QString("1234567"));
         QCOMPARE(debit->selectedText(), QString("1234567"));

@@ -2,7 +2,7 @@
 // search opens with what text, when none opens, and where the focus goes.
 #include "support/entryfixture.h"
 
-#include "entry/fields.h"
+#include "ui/fields.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -27,7 +27,7 @@ private slots:
         EntryWindow &w = f.window();
         QTest::mouseClick(w.InsertBtn, Qt::LeftButton);
         QTest::keyClick(f.field("edCR_Ac_JenName_01"), Qt::Key_Return);
-        QCOMPARE(w.mode(), QString("3"));
+        QCOMPARE(w.mode(), EntryMode::New);
         QVERIFY(!w.InsertBtn->isEnabled() && w.SaveBtn->isEnabled() && w.CancelBtn->isEnabled());
         QWidget *form1 = dialogNamed("Form1");
         QVERIFY(form1->isVisible());
@@ -62,7 +62,7 @@ private slots:
         QTest::keyClick(f.field("edCR_Ac_JenName_01"), Qt::Key_Return);
         QCOMPARE(f.messages.texts, QStringList({"본지점 구분을 선택하세요.", "기준일자를 선택하세요."}));
         QCOMPARE(focusedName(), QString("edDate"));
-        QCOMPARE(w.mode(), QString("3"));
+        QCOMPARE(w.mode(), EntryMode::New);
         QVERIFY(!dialogNamed("Form1")->isVisible());
     }
 
@@ -128,7 +128,7 @@ private slots:
     {
         EntryFixture f(EntryFixture::Windows::WholeSet);
         focusOn(f.field("edDR_Item_Name_04"));
-        f.window().setMode("3");
+        f.window().setMode(EntryMode::New);
         f.window().pEnabledBtn();
         QTest::keyClick(f.field("edDR_Item_Name_04"), Qt::Key_Tab);
         QCOMPARE(focusedName(), QString("SaveBtn"));

@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(f.messages.texts, QStringList(warnings, date + dateWarning));
         QCOMPARE(focusedName(), QString("edDate"));
         QCOMPARE(w.list().rowCount(), 0);
-        QCOMPARE(w.mode(), QString("1"));
+        QCOMPARE(w.mode(), EntryMode::Ready);
         QCOMPARE(f.field("edCR_Ac_Text_01")->text(), QString());
     }
 
@@ -74,11 +74,11 @@ private slots:
         EntryWindow &w = f.window();
         QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, {},
                           w.DBGrid1->visualRect(w.list().index(0, 3)).center());
-        QCOMPARE(w.mode(), QString("2"));
+        QCOMPARE(w.mode(), EntryMode::Loaded);
         for (QWidget *header : {static_cast<QWidget *>(w.cbKubun), static_cast<QWidget *>(w.edDate)}) {
             focusOn(header);
             focusOn(f.field("edCR_Ac_JenName_01"));
-            QCOMPARE(w.mode(), QString("1"));
+            QCOMPARE(w.mode(), EntryMode::Ready);
             QVERIFY(w.InsertBtn->isEnabled());
             QVERIFY(!w.SaveBtn->isEnabled());
             for (int n = 1; n <= 4; ++n)
@@ -98,7 +98,7 @@ private slots:
         focusOn(w.edDate);
         w.edDate->setText("bad");
         focusOn(w.DBGrid1);
-        QCOMPARE(w.mode(), QString("3"));
+        QCOMPARE(w.mode(), EntryMode::New);
         QVERIFY(f.messages.texts.isEmpty());
         QVERIFY(w.InsertBtn->isEnabled()); // the buttons keep their state
     }
@@ -110,11 +110,11 @@ private slots:
         EntryWindow &w = f.window();
         QCOMPARE(w.list().rowCount(), 0);
         typeText(f.field("edCR_Ac_Text_03"), "typed");
-        w.setMode("3");
+        w.setMode(EntryMode::New);
         w.cbKubun->setCurrentIndex(1);
         emit w.cbKubun->activated(1);
         QCOMPARE(w.list().rowCount(), 2);
-        QCOMPARE(w.mode(), QString("1"));
+        QCOMPARE(w.mode(), EntryMode::Ready);
         QCOMPARE(f.field("edCR_Ac_Text_03")->text(), QString());
         QCOMPARE(w.branchCode(), QString("00001"));
     }
@@ -150,10 +150,10 @@ private slots:
         focusOn(w.DBGrid1);
         w.setCurrentListRow(1);
         QTest::keyClick(w.DBGrid1, Qt::Key_Right);
-        QCOMPARE(w.mode(), QString("2"));
+        QCOMPARE(w.mode(), EntryMode::Loaded);
         QVERIFY(!w.panel(3)->isVisible());
         QTest::mouseClick(w.CancelBtn, Qt::LeftButton);
-        QCOMPARE(w.mode(), QString("1"));
+        QCOMPARE(w.mode(), EntryMode::Ready);
         QCOMPARE(w.edSerial->text(), QString());
         for (int n = 1; n <= 4; ++n)
             QVERIFY(w.panel(n)->isVisible() && w.panel(n)->isEnabled() && !w.panel(n)->isHighlighted());
@@ -168,7 +168,7 @@ private slots:
         EntryFixture f;
         QTest::mouseClick(f.window().InsertBtn, Qt::LeftButton);
         QCOMPARE(focusedName(), QString("edCR_Ac_JenName_01"));
-        QCOMPARE(f.window().mode(), QString("1"));
+        QCOMPARE(f.window().mode(), EntryMode::Ready);
     }
 };
 

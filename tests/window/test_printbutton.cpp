@@ -37,7 +37,7 @@ private slots:
         QTest::mouseClick(w.PrintBtn, Qt::LeftButton);
         QCOMPARE(shown.size(), size_t(1));
         QCOMPARE(f.messages.texts, QStringList({"그리드의 레코드를 선택하세요...."}));
-        QCOMPARE(w.mode(), QString("2"));
+        QCOMPARE(w.mode(), EntryMode::Loaded);
     }
 
     void anEmptyListHasNothingToPrint()

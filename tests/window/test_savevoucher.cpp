@@ -3,7 +3,7 @@
 // holds, column by column. Every test runs on SQLite and on PostgreSQL.
 #include "support/entryfixture.h"
 
-#include "entry/fields.h"
+#include "ui/fields.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(lines[2].Kubun_Code, QString());
 
         EntryWindow &w = f.window();
-        QCOMPARE(w.mode(), QString("1"));
+        QCOMPARE(w.mode(), EntryMode::Ready);
         QCOMPARE(w.edSerial->text(), QString());
         QCOMPARE(f.field("edCR_Ac_JenName_01")->text(), QString());
         QCOMPARE(w.list().rowCount(), 2);
@@ -137,11 +137,11 @@ private slots:
         focusOn(f.field("edCR_Ac_JenName_01"));
         QTest::keyClick(f.field("edCR_Ac_JenName_01"), Qt::Key_Return); // a new voucher begins
         f.activate();
-        QCOMPARE(f.window().mode(), QString("3"));
+        QCOMPARE(f.window().mode(), EntryMode::New);
         QTest::mouseClick(f.window().SaveBtn, Qt::LeftButton);
         QCOMPARE(f.messages.texts, QStringList());
         QCOMPARE(f.database().allLines().size(), size_t(0));
-        QCOMPARE(f.window().mode(), QString("1"));
+        QCOMPARE(f.window().mode(), EntryMode::Ready);
     }
 
     void eachCheckStopsWithItsMessageAndFocus_data()
@@ -178,7 +178,7 @@ private slots:
         QTEST(f.messages.texts.value(0), "message");
         QCOMPARE(f.messages.texts.size(), 1);
         QTEST(focusedName(), "focus");
-        QCOMPARE(f.window().mode(), QString("3"));
+        QCOMPARE(f.window().mode(), EntryMode::New);
         QCOMPARE(f.database().allLines().size(), size_t(0));
     }
 
@@ -202,7 +202,7 @@ private slots:
         Clerk clerk(f);
         const std::vector<store::StoredLine> before = f.database().allLines();
         clerk.choose(1);
-        QCOMPARE(f.window().mode(), QString("2"));
+        QCOMPARE(f.window().mode(), EntryMode::Loaded);
         clerk.pick("edDR_Ac_JenName_02", "상품", "Form7", "10102001000");
         clerk.amount(2, "0");
         clerk.save();
@@ -220,7 +220,7 @@ private slots:
         QVERIFY(after[2].End_Day != before[2].End_Day);
 
         EntryWindow &w = f.window();
-        QCOMPARE(w.mode(), QString("2"));
+        QCOMPARE(w.mode(), EntryMode::Loaded);
         QCOMPARE(w.list().row(w.currentListRow()).serial_ttt, number + "02");
         QCOMPARE(w.edSerial->text(), number);
         QVERIFY(w.panel(2)->isEnabled() && w.panel(2)->isHighlighted());
@@ -276,7 +276,7 @@ private slots:
         QCOMPARE(w.edSerial->text(), QString());
         QCOMPARE(w.list().rowCount(), 1);
         QCOMPARE(w.list().row(0).serial_ttt, number + "01");
-        QCOMPARE(w.mode(), QString("2"));
+        QCOMPARE(w.mode(), EntryMode::Loaded);
 
         QTest::mouseClick(w.DeleteBtn, Qt::LeftButton);
         QCOMPARE(f.messages.texts, QStringList({"그리드의 레코드를 선택하세요...."}));
@@ -284,7 +284,7 @@ private slots:
         clerk.choose(0);
         QTest::mouseClick(w.DeleteBtn, Qt::LeftButton);
         QCOMPARE(f.database().allLines().size(), size_t(2));
-        QCOMPARE(w.mode(), QString("1"));
+        QCOMPARE(w.mode(), EntryMode::Ready);
         QCOMPARE(w.list().rowCount(), 1);
         for (int n = 1; n <= 4; ++n)
             QVERIFY(w.panel(n)->isVisible() && w.panel(n)->isEnabled());
@@ -303,7 +303,7 @@ private slots:
         QCOMPARE(f.messages.kinds[0], Messages::Kind::Error);
         QCOMPARE(f.database().allLines().size(), size_t(0));
         EntryWindow &w = f.window();
-        QCOMPARE(w.mode(), QString("3"));
+        QCOMPARE(w.mode(), EntryMode::New);
         QCOMPARE(hiddenCode(f.field("edDR_Ac_JenName_02")), QString("10102005000"));
         QCOMPARE(f.field("edCR_Cr_Amt_02")->text().trimmed(), QString("200"));
 

@@ -29,7 +29,7 @@ private slots:
         QCOMPARE(w.edDate->text(), today);
         QCOMPARE(w.cbKubun->currentIndex(), 0);
         QCOMPARE(w.cbKubun->currentText(), QString("본사/서울"));
-        QCOMPARE(w.mode(), QString("1"));
+        QCOMPARE(w.mode(), EntryMode::Ready);
         QCOMPARE(w.edSerial->text(), QString());
         QVERIFY(!w.edSerial->isEnabled());
 

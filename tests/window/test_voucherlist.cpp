@@ -1,7 +1,7 @@
 // The voucher list of a date and branch, and loading the chosen voucher.
 #include "support/entryfixture.h"
 
-#include "entry/fields.h"
+#include "ui/fields.h"
 
 #include <QPushButton>
 #include <QTableView>
@@ -30,7 +30,7 @@ private slots:
         EntryWindow &w = f.window();
         QCOMPARE(w.list().rowCount(), 3);
         clickRow(w, 1);
-        QCOMPARE(w.mode(), QString("2"));
+        QCOMPARE(w.mode(), EntryMode::Loaded);
         QCOMPARE(w.edSerial->text(), number);
         for (int n = 1; n <= 3; ++n) {
             QVERIFY(w.panel(n)->isVisible());
@@ -57,7 +57,7 @@ private slots:
         QTest::keyClick(w.DBGrid1, Qt::Key_Down);
         QCOMPARE(f.messages.texts.first(), QString("현재 데이타가 없읍니다...."));
         QCOMPARE(f.messages.kinds.first(), Messages::Kind::Warning);
-        QCOMPARE(w.mode(), QString("2"));
+        QCOMPARE(w.mode(), EntryMode::Loaded);
         for (int n = 1; n <= 4; ++n)
             QVERIFY(!w.panel(n)->isVisible());
     }

@@ -4,8 +4,8 @@
 // drawn and every voucher stored is checked.
 #include "bench.h"
 
-#include "entry/error.h"
-#include "entry/text.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "store/connection.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // several clerks saving at once. See --help.
 #include "bench.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 
 #include <QApplication>
 #include <QCoreApplication>

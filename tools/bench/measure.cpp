@@ -4,11 +4,11 @@
 // peak resident memory is the program's footprint on that store.
 #include "bench.h"
 
-#include "app/messages.h"
+#include "ui/messages.h"
 #include "app/windowset.h"
 #include "entry/entrywindow.h"
-#include "entry/error.h"
-#include "entry/text.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "lookup/catalogue.h"
 #include "print/fonts.h"
 #include "store/connection.h"

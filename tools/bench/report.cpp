@@ -2,7 +2,7 @@
 // store and prints its figures as a table for people or as one JSON object.
 #include "bench.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 
 #include <QCoreApplication>
 #include <QDir>

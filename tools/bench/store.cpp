@@ -2,7 +2,7 @@
 // asked size.
 #include "bench.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/connection.h"
 #include "store/schema.h"
 

@@ -1,6 +1,6 @@
 #include "command.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 #include "store/connection.h"
 
 namespace dbtool {

@@ -1,7 +1,7 @@
 // pdf: the printed sheet of a stored voucher, straight into a PDF file.
 #include "command.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 #include "print/fonts.h"
 #include "print/voucherprint.h"
 #include "store/vouchers.h"

@@ -1,4 +1,4 @@
-#include "app/placement.h"
+#include "ui/placement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "app/accessible.h"
+#include "ui/accessible.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>

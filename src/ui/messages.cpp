@@ -1,6 +1,6 @@
-#include "app/messages.h"
+#include "ui/messages.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 
 #include <QApplication>
 #include <QMessageBox>

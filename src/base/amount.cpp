@@ -1,4 +1,4 @@
-#include "entry/amount.h"
+#include "base/amount.h"
 
 #include <cmath>
 #include <cstdio>

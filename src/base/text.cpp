@@ -1,6 +1,6 @@
-#include "entry/text.h"
+#include "base/text.h"
 
-#include "entry/error.h"
+#include "base/error.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "app/windowlook.h"
+#include "ui/windowlook.h"
 
 #include <QWidget>
 
