@@ -15,8 +15,6 @@ namespace store {
 
 namespace {
 
-NumberingProbe probe;
-
 constexpr int lastSequence = 99999999; // eight digits
 
 const QStringList insertStatement = {
@@ -238,21 +236,14 @@ QString Serial_MaxValue(int branchPosition, const QString &serialJen, const QStr
 SavedVoucher saveNewVoucher(const NewVoucher &voucher)
 {
     QSqlDatabase db = account();
-    std::optional<Transaction> transaction;
-    if (!probe.unsafe) {
-        // The number is drawn inside the transaction that writes the lines, so
-        // nobody else can draw it before they are stored.
-        transaction.emplace(db);
-        holdDateForNumbering(db, voucher.dateText);
-    }
+    // The number is drawn inside the transaction that writes the lines, so
+    // nobody else can draw it before they are stored.
+    Transaction transaction(db);
+    holdDateForNumbering(db, voucher.dateText);
     SavedVoucher saved;
     saved.serialJen = Serial_Jen_MaxValue(voucher.dateText);
-    if (probe.afterDraw)
-        probe.afterDraw(saved.serialJen);
-    if (!transaction)
-        transaction.emplace(db);
     writeLines(db, voucher, saved);
-    transaction->commit();
+    transaction.commit();
     return saved;
 }
 
@@ -293,9 +284,5 @@ int countVoucherLines(const QString &serialJen)
     return query.next() ? query.value(0).toInt() : 0;
 }
 
-void setNumberingProbe(NumberingProbe newProbe)
-{
-    probe = std::move(newProbe);
-}
 
 } // namespace store

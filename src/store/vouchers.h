@@ -138,15 +138,5 @@ void deleteEntry(const QString &serialJenBun);
 // The number of stored lines of a voucher.
 int countVoucherLines(const QString &serialJen);
 
-// For the concurrency test only. `unsafe` draws the number as a plain read
-// before the write transaction (the way that lets two clerks share a number);
-// `afterDraw` runs between drawing and writing, with the number drawn (with
-// the safe drawing it runs inside the transaction that holds the date).
-struct NumberingProbe
-{
-    bool unsafe = false;
-    std::function<void(const QString &serialJen)> afterDraw;
-};
-void setNumberingProbe(NumberingProbe probe);
 
 } // namespace store

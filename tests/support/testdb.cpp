@@ -91,6 +91,11 @@ void TestDatabase::addBranch(const QString &code, const QString &name, const QSt
 
 void TestDatabase::insertRaw(const StoredLine &line)
 {
+    insertStoredLine(line);
+}
+
+void insertStoredLine(const StoredLine &line)
+{
     QStringList names, holders;
     store::Params params;
     for (size_t i = 0; i < std::size(lineColumns); ++i) {

@@ -52,6 +52,10 @@ private:
     QString m_databaseName;
 };
 
+// Writes a stored line as given, on the open connection (for processes that
+// hold no TestDatabase of their own).
+void insertStoredLine(const store::StoredLine &line);
+
 // Sample values. A stored line as the program writes it (constants, month and
 // year from the date, the line key), with codes and names made from `tag`.
 store::StoredLine sampleLine(const QString &date, const QString &serialJen, const QString &serialBun,

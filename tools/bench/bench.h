@@ -3,7 +3,7 @@
 // store. The parent process prepares the store and reports; the measuring is
 // done in child processes of the same program, so that the memory figure is
 // the program's own footprint and not the bulk loader's.
-#include "store/largeset.h"
+#include "largeset.h"
 #include "store/vouchers.h"
 
 #include <QJsonObject>

@@ -1,4 +1,4 @@
-#include "store/largeset.h"
+#include "largeset.h"
 
 #include "base/amount.h"
 #include "base/error.h"
