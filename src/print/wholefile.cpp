@@ -1,0 +1,53 @@
+#include "print/wholefile.h"
+
+#include "entry/error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace print {
+
+namespace {
+
+[[noreturn]] void fail(const QString &file, const QString &reason)
+{
+    throw AppError(QStringLiteral("파일을 저장할 수 없습니다: %1\n(%2)\n저장하지 않았습니다. 같은 이름의 파일이 "
+                                  "있었다면 그대로 남아 있습니다.")
+                       .arg(QDir::toNativeSeparators(file), reason));
+}
+
+// The rename itself is made durable by flushing the folder that holds it.
+void syncFolder(const QString &file)
+{
+    const int folder = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
+} // namespace
+
+void writeWholeFile(const QString &file, const QByteArray &bytes)
+{
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        fail(file, out.errorString());
+    if (out.write(bytes) != bytes.size())
+        fail(file, out.errorString());
+    if (!out.flush())
+        fail(file, out.errorString());
+    if (::fsync(out.handle()) != 0)
+        fail(file, QString::fromLocal8Bit(std::strerror(errno)));
+    if (!out.commit())
+        fail(file, out.errorString());
+    syncFolder(file);
+}
+
+} // namespace print
