@@ -18,7 +18,7 @@ int openTransactions = 0;
 
 // What kind of failure a database error is, for the clerk's message and for
 // whether the connection must be opened anew.
-enum class Fault { Refused, Lost, Busy, Denied };
+enum class Fault { Refused, Lost, Full, ReadOnly, TimedOut, Busy, Denied };
 
 bool isPostgres(const QSqlDatabase &db)
 {
@@ -46,6 +46,12 @@ Fault classify(QSqlDatabase db, const QSqlError &error)
             return postgresAnswers(db) ? Fault::Refused : Fault::Lost;
         if (code == QLatin1String("42501"))
             return Fault::Denied;
+        if (code.startsWith(QLatin1String("53")))
+            return Fault::Full; // disk full, out of memory or connections
+        if (code == QLatin1String("25006"))
+            return Fault::ReadOnly;
+        if (code == QLatin1String("57014"))
+            return Fault::TimedOut; // the statement timeout
         if (code == QLatin1String("55P03") || code == QLatin1String("40001") || code == QLatin1String("40P01"))
             return Fault::Busy;
         return Fault::Refused;
@@ -57,8 +63,10 @@ Fault classify(QSqlDatabase db, const QSqlError &error)
     case 6:  // SQLITE_LOCKED
         return Fault::Busy;
     case 8:  // SQLITE_READONLY: the file cannot be written
-    case 10: // SQLITE_IOERR
+        return Fault::ReadOnly;
     case 13: // SQLITE_FULL
+        return Fault::Full;
+    case 10: // SQLITE_IOERR
     case 14: // SQLITE_CANTOPEN
     case 26: // SQLITE_NOTADB
         return Fault::Lost;
@@ -78,10 +86,18 @@ QString failure(QSqlDatabase db, const QSqlError &error)
     case Fault::Lost:
         closeLostConnection(db);
         return unreachableMessage(detail);
+    case Fault::Full:
+        closeLostConnection(db);
+        return unreachableMessage(detail, Unreachable::Full);
+    case Fault::ReadOnly:
+        closeLostConnection(db);
+        return unreachableMessage(detail, Unreachable::ReadOnly);
+    case Fault::TimedOut:
+        return unreachableMessage(detail, Unreachable::TimedOut);
     case Fault::Busy:
         return QStringLiteral("다른 사용자나 프로그램이 데이타베이스를 잠그고 있어 지금은 쓸 수 없습니다.\n"
-                              "입력한 내용은 화면에 그대로 남아 있습니다. 잠시 후 같은 명령을 다시 하세요.\n\n%1")
-            .arg(detail);
+                              "%1잠시 후 같은 명령을 다시 하세요.\n\n%2")
+            .arg(typedInputNote(), detail);
     case Fault::Denied:
         return QStringLiteral("이 로그인 이름에는 이 일을 할 권한이 없습니다. 데이타베이스는 바뀌지 않았습니다.\n"
                               "데이타베이스 관리자에게 권한을 요청하세요.\n\n%1")
