@@ -37,6 +37,9 @@ int runJeonpyo(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("전표"));
     print::installKoreanFonts();
     store::setLoginPrompt(askLogin);
+    // A statement held up by a stalled server or a lock ends with a message
+    // instead of freezing the window.
+    store::setStatementTimeout(30000);
 
     SingleInstance instance(QStringLiteral("jeonpyo"));
     if (!instance.isFirst() && instance.handOver())
