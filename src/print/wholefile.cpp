@@ -32,10 +32,27 @@ void syncFolder(const QString &file)
     }
 }
 
+// A device or a pipe named as the target is written to as it is: it cannot be
+// replaced by a file, and must not be.
+void writeToDevice(const QString &file, const QByteArray &bytes)
+{
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly))
+        fail(file, out.errorString());
+    if (out.write(bytes) != bytes.size() || !out.flush())
+        fail(file, out.errorString());
+    out.close();
+    if (out.error() != QFileDevice::NoError)
+        fail(file, out.errorString());
+}
+
 } // namespace
 
 void writeWholeFile(const QString &file, const QByteArray &bytes)
 {
+    const QFileInfo info(file);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        return writeToDevice(file, bytes);
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         fail(file, out.errorString());

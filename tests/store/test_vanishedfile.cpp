@@ -5,7 +5,9 @@
 #include "entry/error.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <QTest>
+#include <cstdio>
 
 class TestVanishedFile : public QObject
 {
@@ -32,6 +34,41 @@ private slots:
         QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"})).serialJen,
                  QString("2001-05-30-00000002"));
         QCOMPARE(db.allLines().size(), size_t(4));
+    }
+
+    // A copy made by the engine's own backup and moved over the open file (a
+    // restore): the next save must go into the file now at the path, not into
+    // the replaced one that only the open connection still sees.
+    void savesGoIntoAFileThatReplacedTheOpenOne()
+    {
+        TestDatabase db;
+        const QString file = db.setting();
+        store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"}));
+        const QString copy = file + ".copy";
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "backup");
+            other.setDatabaseName(file);
+            QVERIFY(other.open());
+            QSqlQuery query(other);
+            QVERIFY(query.exec(QString("VACUUM INTO '%1'").arg(copy)));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("backup");
+        // As mv does it: one rename over the open file.
+        QCOMPARE(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(file).constData()), 0);
+
+        QString second;
+        try {
+            second = store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"})).serialJen;
+        } catch (const AppError &error) {
+            // Refusing with a message would do too; silence would not.
+            QVERIFY2(error.message().contains(file), qPrintable(error.message()));
+        }
+        store::closeAccount();
+        // What a program opening the path now finds.
+        QCOMPARE(db.allLines().size(), second.isEmpty() ? size_t(2) : size_t(4));
+        if (!second.isEmpty())
+            QCOMPARE(second, QString("2001-05-30-00000002"));
     }
 };
 
