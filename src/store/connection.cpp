@@ -143,21 +143,22 @@ void configure(QSqlDatabase &db, const Target &target)
     db.setConnectOptions(connectOptions(target.options));
 }
 
-// Settings of the connection only; the file itself is switched to its journal
-// of the program (WAL) only once it holds the program's tables, so that a file
-// of somebody else's is left as it was.
+// Settings of the connection only; the file itself is switched to the
+// program's journal (WAL) only while it is empty or holds the program's
+// tables, so that a file of somebody else's is left as it was.
 void applySessionSettings(QSqlDatabase &db, const Target &target)
 {
     if (target.engine == Engine::SQLite) {
         db.exec(QStringLiteral("PRAGMA synchronous=FULL"));
         db.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
         QSqlQuery probe(db);
-        if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE lower(name) = 'account_jen_aa'"))
+        if (!probe.exec(QStringLiteral("SELECT count(*), sum(lower(name) = 'account_jen_aa') FROM sqlite_master"))
             || !probe.next()) {
             db.close();
             throw AppError(notOursText(target.file));
         }
-        const bool ours = probe.value(0).toInt() > 0;
+        // Ours: it holds the program's tables, or nothing at all yet (a new file).
+        const bool ours = probe.value(0).toInt() == 0 || probe.value(1).toInt() > 0;
         probe.finish();
         if (ours)
             db.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
@@ -197,6 +198,9 @@ QString unreachableText(const Target &target, const QString &detail, Unreachable
         break;
     case Unreachable::ReadOnly:
         heading = QStringLiteral("데이타베이스 '%1'은(는) 읽기 전용이라 쓸 수 없습니다.");
+        break;
+    case Unreachable::InputOutput:
+        heading = QStringLiteral("데이타베이스 '%1'을(를) 읽거나 쓸 수 없습니다 (디스크나 파일의 입출력 오류).");
         break;
     case Unreachable::TimedOut:
         heading = QStringLiteral("데이타베이스 '%1'이(가) 제 시간에 답하지 않아 명령을 멈췄습니다.");

@@ -56,7 +56,7 @@ void closeAccount();
 // again without asking.
 void closeLostConnection(QSqlDatabase db);
 // Why a database cannot be used, for the heading of the message.
-enum class Unreachable { Lost, Full, ReadOnly, TimedOut };
+enum class Unreachable { Lost, Full, ReadOnly, InputOutput, TimedOut };
 // The clerk's message when the database cannot be reached or written: names it
 // (never the password) and the reason, says that what is typed is kept, and
 // gives the engine's detail.

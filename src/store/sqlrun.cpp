@@ -18,7 +18,7 @@ int openTransactions = 0;
 
 // What kind of failure a database error is, for the clerk's message and for
 // whether the connection must be opened anew.
-enum class Fault { Refused, Lost, Full, ReadOnly, TimedOut, Busy, Denied };
+enum class Fault { Refused, Lost, Full, ReadOnly, InputOutput, TimedOut, Busy, Denied };
 
 bool isPostgres(const QSqlDatabase &db)
 {
@@ -67,6 +67,7 @@ Fault classify(QSqlDatabase db, const QSqlError &error)
     case 13: // SQLITE_FULL
         return Fault::Full;
     case 10: // SQLITE_IOERR
+        return Fault::InputOutput;
     case 14: // SQLITE_CANTOPEN
     case 26: // SQLITE_NOTADB
         return Fault::Lost;
@@ -92,6 +93,9 @@ QString failure(QSqlDatabase db, const QSqlError &error)
     case Fault::ReadOnly:
         closeLostConnection(db);
         return unreachableMessage(detail, Unreachable::ReadOnly);
+    case Fault::InputOutput:
+        closeLostConnection(db);
+        return unreachableMessage(detail, Unreachable::InputOutput);
     case Fault::TimedOut:
         return unreachableMessage(detail, Unreachable::TimedOut);
     case Fault::Busy:
@@ -115,8 +119,9 @@ QString failure(QSqlDatabase db, const QSqlError &error)
 // connection is the same connection, open again.
 bool reconnectedForRetry(QSqlDatabase db, const QSqlError &error)
 {
+    const Fault fault = classify(db, error);
     if (openTransactions > 0 || db.connectionName() != QLatin1String(connectionName)
-        || classify(db, error) != Fault::Lost)
+        || (fault != Fault::Lost && fault != Fault::ReadOnly && fault != Fault::InputOutput))
         return false;
     closeLostConnection(db);
     try {

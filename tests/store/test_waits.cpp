@@ -45,9 +45,7 @@ private slots:
     void aSilentServerIsGivenUpWhateverTheOptions_data()
     {
         QTest::addColumn<QString>("options");
-        QTest::newRow("no options") << "";
-        QTest::newRow("an option of the clerk's") << "?sslmode=disable";
-        QTest::newRow("two options") << "?sslmode=disable&application_name=clerk";
+        QTest::newRow("two options of the clerk's") << "?sslmode=disable&application_name=clerk";
     }
     void aSilentServerIsGivenUpWhateverTheOptions()
     {
