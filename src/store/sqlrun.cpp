@@ -82,7 +82,8 @@ Fault classify(QSqlDatabase db, const QSqlError &error)
 // that the next statement reconnects.
 QString failure(QSqlDatabase db, const QSqlError &error)
 {
-    const QString detail = describe(error);
+    // The engine's own words could quote a connection text: never a password.
+    const QString detail = maskPassword(describe(error));
     switch (classify(db, error)) {
     case Fault::Lost:
         closeLostConnection(db);

@@ -4,10 +4,28 @@
 
 #include "entry/error.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QTest>
 #include <cstdio>
+
+namespace {
+
+// An open descriptor of this process on `file` after it was deleted or
+// replaced ("PATH (deleted)" in /proc).
+bool openDeleted(const QString &file)
+{
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd : fds.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+        if (QFile::symLinkTarget(fds.filePath(fd)) == file + QStringLiteral(" (deleted)")
+            || QFileInfo(fds.filePath(fd)).symLinkTarget() == file + QStringLiteral(" (deleted)"))
+            return true;
+    return false;
+}
+
+} // namespace
 
 class TestVanishedFile : public QObject
 {
@@ -64,6 +82,9 @@ private slots:
             // Refusing with a message would do too; silence would not.
             QVERIFY2(error.message().contains(file), qPrintable(error.message()));
         }
+        // No descriptor of this program is left on the replaced file: saves
+        // into it would be seen by nobody, and lost at the end.
+        QVERIFY2(!openDeleted(file), "the save went into the replaced file");
         store::closeAccount();
         // What a program opening the path now finds.
         QCOMPARE(db.allLines().size(), second.isEmpty() ? size_t(2) : size_t(4));
