@@ -171,7 +171,7 @@ void writeSheetPdf(const SheetData &sheet, const QString &file)
         if (renderSheet(sheet, writer) == 0)
             throw AppError(QStringLiteral("PDF 파일을 저장할 수 없습니다: %1").arg(QDir::toNativeSeparators(file)));
     }
-    writeWholeFile(file, buffer.data());
+    writeWholeFile(QStringLiteral("PDF"), file, buffer.data());
 }
 
 bool renderVoucherPdf(const VoucherRef &ref, const QString &file)

@@ -15,11 +15,11 @@ namespace print {
 
 namespace {
 
-[[noreturn]] void fail(const QString &file, const QString &reason)
+[[noreturn]] void fail(const QString &kind, const QString &file, const QString &reason)
 {
-    throw AppError(QStringLiteral("파일을 저장할 수 없습니다: %1\n(%2)\n저장하지 않았습니다. 같은 이름의 파일이 "
+    throw AppError(QStringLiteral("%1 파일을 저장할 수 없습니다: %2\n(%3)\n저장하지 않았습니다. 같은 이름의 파일이 "
                                   "있었다면 그대로 남아 있습니다.")
-                       .arg(QDir::toNativeSeparators(file), reason));
+                       .arg(kind, QDir::toNativeSeparators(file), reason));
 }
 
 // The rename itself is made durable by flushing the folder that holds it.
@@ -34,36 +34,36 @@ void syncFolder(const QString &file)
 
 // A device or a pipe named as the target is written to as it is: it cannot be
 // replaced by a file, and must not be.
-void writeToDevice(const QString &file, const QByteArray &bytes)
+void writeToDevice(const QString &kind, const QString &file, const QByteArray &bytes)
 {
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly))
-        fail(file, out.errorString());
+        fail(kind, file, out.errorString());
     if (out.write(bytes) != bytes.size() || !out.flush())
-        fail(file, out.errorString());
+        fail(kind, file, out.errorString());
     out.close();
     if (out.error() != QFileDevice::NoError)
-        fail(file, out.errorString());
+        fail(kind, file, out.errorString());
 }
 
 } // namespace
 
-void writeWholeFile(const QString &file, const QByteArray &bytes)
+void writeWholeFile(const QString &kind, const QString &file, const QByteArray &bytes)
 {
     const QFileInfo info(file);
     if (info.exists() && !info.isFile() && !info.isDir())
-        return writeToDevice(file, bytes);
+        return writeToDevice(kind, file, bytes);
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
-        fail(file, out.errorString());
+        fail(kind, file, out.errorString());
     if (out.write(bytes) != bytes.size())
-        fail(file, out.errorString());
+        fail(kind, file, out.errorString());
     if (!out.flush())
-        fail(file, out.errorString());
+        fail(kind, file, out.errorString());
     if (::fsync(out.handle()) != 0)
-        fail(file, QString::fromLocal8Bit(std::strerror(errno)));
+        fail(kind, file, QString::fromLocal8Bit(std::strerror(errno)));
     if (!out.commit())
-        fail(file, out.errorString());
+        fail(kind, file, out.errorString());
     syncFolder(file);
 }
 

@@ -10,6 +10,7 @@
 
 namespace print {
 
-void writeWholeFile(const QString &file, const QByteArray &bytes);
+// `kind` names the file for the message ("PDF").
+void writeWholeFile(const QString &kind, const QString &file, const QByteArray &bytes);
 
 } // namespace print
