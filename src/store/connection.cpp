@@ -87,9 +87,13 @@ bool headerProblem(const QString &file)
     const quint32 pageSize = rawPageSize == 1 ? 65536 : rawPageSize;
     if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
         return true;
+    // The pages the header counts must be in the file, unless a journal beside
+    // it still holds them (a checkpoint or a rollback the engine will finish).
     const quint32 pages = qFromBigEndian<quint32>(bytes + 28);
     const bool pagesValid = qFromBigEndian<quint32>(bytes + 24) == qFromBigEndian<quint32>(bytes + 92);
-    return pagesValid && pages > 0 && f.size() < qint64(pages) * pageSize;
+    const bool journal = QFileInfo(file + QStringLiteral("-wal")).size() > 0
+        || QFileInfo(file + QStringLiteral("-journal")).size() > 0;
+    return pagesValid && pages > 0 && !journal && f.size() < qint64(pages) * pageSize;
 }
 
 void refuseForeignFile(const QString &file)
@@ -458,6 +462,11 @@ QString notOursMessage(const QString &file)
 void setStatementTimeout(int milliseconds)
 {
     statementTimeoutMs = milliseconds;
+}
+
+int statementTimeout()
+{
+    return statementTimeoutMs;
 }
 
 void setTypedInputKept(bool kept)

@@ -78,7 +78,10 @@ QString notOursMessage(const QString &file);
 // A PostgreSQL statement of the Account connection that runs (or waits for a
 // lock) longer than this is stopped by the server with a message; 0 (the
 // default) lets it run. The window sets one; the tools' bulk work does not.
+// A server that does not answer at all is cut off by the program itself a
+// little later (see statementwatch.h).
 void setStatementTimeout(int milliseconds);
+int statementTimeout();
 // Opens a connection under another name, to the same target (for concurrent work
 // in one process, such as the benchmark's clerks).
 QSqlDatabase openExtra(const QString &name, const Target &target);

@@ -2,6 +2,7 @@
 
 #include "entry/error.h"
 #include "store/connection.h"
+#include "store/statementwatch.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -113,6 +114,20 @@ QString failure(QSqlDatabase db, const QSqlError &error)
     return detail;
 }
 
+// How long a statement may go without any answer before the program cuts the
+// connection: the server's own statement timeout has the first word.
+int watchTime()
+{
+    return statementTimeout() > 0 ? statementTimeout() + 2000 : 0;
+}
+
+// A statement cut off because the server gave no answer in time.
+QString stalled(QSqlDatabase db, const QSqlError &error)
+{
+    closeLostConnection(db);
+    return unreachableMessage(maskPassword(describe(error)), Unreachable::TimedOut);
+}
+
 // A statement that fails before anything reached the database (its prepare, or
 // the BEGIN of a transaction) on a connection found lost is tried once more on
 // a new one: a server restarted while the clerk was away goes unnoticed. Once
@@ -149,9 +164,14 @@ bool begin(QSqlDatabase db, QSqlError &error)
         error = query.lastError();
         return false;
     }
-    if (db.transaction())
+    bool begun = false;
+    {
+        StatementWatch watch(db, watchTime());
+        begun = db.transaction();
+    }
+    if (begun)
         return true;
-    error = db.lastError();
+    error = db.lastError(); // a BEGIN cut off is found lost, and tried once on a new connection
     return false;
 }
 
@@ -194,8 +214,15 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
         const bool nullText = value.typeId() == QMetaType::QString && value.toString().isNull();
         query.bindValue(name, nullText ? QVariant(QString(QLatin1String(""))) : value);
     }
-    if (!query.exec()) {
-        const QString message = failure(db, query.lastError());
+    bool executed = false;
+    bool cutOff = false;
+    {
+        StatementWatch watch(db, watchTime());
+        executed = query.exec();
+        cutOff = watch.cutOff();
+    }
+    if (!executed) {
+        const QString message = cutOff ? stalled(db, query.lastError()) : failure(db, query.lastError());
         if (openTransactions > 0)
             failedInTransaction.push_back(std::move(query));
         throw AppError(message);
@@ -239,8 +266,16 @@ void Transaction::commit()
         QSqlQuery query(m_db);
         if (!query.exec(QStringLiteral("COMMIT")))
             throw AppError(failure(m_db, query.lastError()));
-    } else if (!m_db.commit()) {
-        throw AppError(failure(m_db, m_db.lastError()));
+    } else {
+        bool committed = false;
+        bool cutOff = false;
+        {
+            StatementWatch watch(m_db, watchTime());
+            committed = m_db.commit();
+            cutOff = watch.cutOff();
+        }
+        if (!committed)
+            throw AppError(cutOff ? stalled(m_db, m_db.lastError()) : failure(m_db, m_db.lastError()));
     }
     m_open = false;
 }

@@ -19,8 +19,7 @@ bool openDeleted(const QString &file)
 {
     const QDir fds(QStringLiteral("/proc/self/fd"));
     for (const QString &fd : fds.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
-        if (QFile::symLinkTarget(fds.filePath(fd)) == file + QStringLiteral(" (deleted)")
-            || QFileInfo(fds.filePath(fd)).symLinkTarget() == file + QStringLiteral(" (deleted)"))
+        if (QFile::symLinkTarget(fds.filePath(fd)) == file + QStringLiteral(" (deleted)"))
             return true;
     return false;
 }

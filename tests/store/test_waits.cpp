@@ -6,10 +6,13 @@
 #include "entry/error.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHostAddress>
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTest>
+
+#include <csignal>
 
 class TestWaits : public QObject
 {
@@ -93,13 +96,58 @@ private slots:
         }
         const qint64 waited = timer.elapsed();
         locker.rollback();
-        lock.finish();
+        lock = QSqlQuery();
         locker.close();
+        locker = QSqlDatabase();
         QSqlDatabase::removeDatabase("locker");
         store::setStatementTimeout(0);
         QVERIFY2(!message.isEmpty(), "the save went through a locked table");
         QVERIFY2(waited < 15000, qPrintable(QString::number(waited)));
         QCOMPARE(db.allLines().size(), size_t(0));
+    }
+
+    // The server stopped (SIGSTOP) with the connection open: it answers
+    // nothing, not even its own timeout, and a new connection gets no word
+    // either. The save ends with a message within seconds; once the server
+    // goes on, the next save goes through.
+    void aStalledServerEndsTheSaveAndTheNextSaveGoesThrough()
+    {
+        QString why;
+        if (!PgServer::available(&why))
+            QSKIP(qPrintable(why));
+        PgServer server;
+        server.start();
+        TestDatabase db(server);
+        store::setStatementTimeout(500);
+        store::closeAccount();
+        QSqlQuery query(store::account());
+        QVERIFY(query.exec("SELECT pg_backend_pid()") && query.next());
+        const pid_t backend = pid_t(query.value(0).toInt());
+        query.finish();
+        QFile status(QString("/proc/%1/status").arg(backend));
+        QVERIFY(status.open(QIODevice::ReadOnly));
+        const QString parent = QString::fromLatin1(status.readAll()).section("PPid:", 1).section('\n', 0, 0).trimmed();
+        const pid_t postmaster = pid_t(parent.toInt());
+        QVERIFY(postmaster > 1);
+        QCOMPARE(::kill(postmaster, SIGSTOP), 0);
+        QCOMPARE(::kill(backend, SIGSTOP), 0);
+        QElapsedTimer timer;
+        timer.start();
+        QString message;
+        try {
+            store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"}));
+        } catch (const AppError &error) {
+            message = error.message();
+        }
+        const qint64 waited = timer.elapsed();
+        ::kill(backend, SIGCONT);
+        ::kill(postmaster, SIGCONT);
+        QVERIFY2(message.contains("제 시간에 답하지 않아") || message.contains("연결할 수 없습니다"),
+                 qPrintable(message));
+        QVERIFY2(waited < 20000, qPrintable(QString::number(waited)));
+        QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"})).serialJen,
+                 QString("2001-05-30-00000001"));
+        store::setStatementTimeout(0);
     }
 };
 
