@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-qpa-plugins
+  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-qpa-plugins libpq-dev
   postgresql fonts-nanum fontconfig poppler-utils
   xvfb xauth openbox xdotool x11-utils imagemagick
   clang libclang-rt-14-dev

@@ -75,6 +75,9 @@ int runJeonpyo(int argc, char *argv[])
         qputenv("ACCOUNT_DB", choice.database.toUtf8());
     print::installKoreanFonts();
     store::setLoginPrompt(askLogin);
+    // A statement held up by a stalled server or a lock ends with a message
+    // instead of freezing the window.
+    store::setStatementTimeout(30000);
 
     SingleInstance instance(QStringLiteral("jeonpyo"), singleCopyKey());
     if (!instance.isFirst() && instance.handOver())

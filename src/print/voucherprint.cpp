@@ -6,8 +6,10 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "print/fmqrmarvet3.h"
+#include "print/wholefile.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -181,11 +183,17 @@ int renderSheet(const SheetData &sheet, QPagedPaintDevice &device)
 
 void writeSheetPdf(const SheetData &sheet, const QString &file)
 {
-    QPdfWriter writer(file);
-    writer.setTitle(QStringLiteral("대체전표"));
-    writer.setCreator(QStringLiteral("Jeonpyo"));
-    if (renderSheet(sheet, writer) == 0)
-        throw AppError(QStringLiteral("PDF 파일을 저장할 수 없습니다: %1").arg(QDir::toNativeSeparators(file)));
+    // Drawn in memory first: the file is written whole or not at all.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setTitle(QStringLiteral("대체전표"));
+        writer.setCreator(QStringLiteral("Jeonpyo"));
+        if (renderSheet(sheet, writer) == 0)
+            throw AppError(QStringLiteral("PDF 파일을 저장할 수 없습니다: %1").arg(QDir::toNativeSeparators(file)));
+    }
+    writeWholeFile(QStringLiteral("PDF"), file, buffer.data());
 }
 
 bool renderVoucherPdf(const VoucherRef &ref, const QString &file)

@@ -5,11 +5,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QUrlQuery>
+#include <QtEndian>
+#include <optional>
+
+#include <sys/stat.h>
 
 namespace store {
 
@@ -20,6 +25,25 @@ bool haveTarget = false;
 Target current;
 // The Account connection has been open: a reopen then is a reconnect.
 bool accountWasOpen = false;
+// The SQLite file the Account connection has open, as device and inode: a file
+// put in its place (a restored copy) is told from the one that was opened.
+struct FileIdentity
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity &) const = default;
+};
+FileIdentity openedFile;
+int statementTimeoutMs = 0;
+bool typedInputKept = true;
+
+std::optional<FileIdentity> identityOf(const QString &file)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(file).constData(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
+}
 
 bool wantsPassword(const QSqlError &error)
 {
@@ -40,6 +64,69 @@ void prepareSqliteFile(const QString &file)
     QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
+QString notOursText(const QString &file)
+{
+    return QStringLiteral("파일 '%1'은(는) 전표 데이타베이스가 아니거나 손상되었습니다. 이 파일은 바꾸지 않았습니다.\n"
+                          "ACCOUNT_DB가 맞는 파일을 가리키는지 확인하거나, 백업한 데이타베이스를 되살리세요.")
+        .arg(file);
+}
+
+// A file that does not begin as an SQLite file, or is shorter than its header
+// says (cut off by a copy or a full disk): opening it would only fail later,
+// or change a file that is not the program's.
+bool headerProblem(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return false; // left to the open, which names the reason
+    const QByteArray header = f.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return true;
+    const auto *bytes = reinterpret_cast<const uchar *>(header.constData());
+    const quint32 rawPageSize = qFromBigEndian<quint16>(bytes + 16);
+    const quint32 pageSize = rawPageSize == 1 ? 65536 : rawPageSize;
+    if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
+        return true;
+    // The pages the header counts must be in the file, unless a journal beside
+    // it still holds them (a checkpoint or a rollback the engine will finish).
+    const quint32 pages = qFromBigEndian<quint32>(bytes + 28);
+    const bool pagesValid = qFromBigEndian<quint32>(bytes + 24) == qFromBigEndian<quint32>(bytes + 92);
+    const bool journal = QFileInfo(file + QStringLiteral("-wal")).size() > 0
+        || QFileInfo(file + QStringLiteral("-journal")).size() > 0;
+    return pagesValid && pages > 0 && !journal && f.size() < qint64(pages) * pageSize;
+}
+
+void refuseForeignFile(const QString &file)
+{
+    if (QFileInfo(file).size() > 0 && headerProblem(file))
+        throw AppError(notOursText(file));
+}
+
+// The options given in the URI, with a connect timeout and keepalives unless
+// they name their own: a silent listener or a vanished server is given up on
+// instead of holding the window.
+QString connectOptions(const QString &given)
+{
+    QStringList options;
+    if (!given.isEmpty())
+        options << given.split(QLatin1Char(';'));
+    const auto named = [&options](const char *key) {
+        for (const QString &option : std::as_const(options))
+            if (option.section(QLatin1Char('='), 0, 0).trimmed().compare(QLatin1String(key), Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    };
+    if (!named("connect_timeout"))
+        options << QStringLiteral("connect_timeout=5");
+    if (!named("keepalives_idle"))
+        options << QStringLiteral("keepalives_idle=30");
+    if (!named("keepalives_interval"))
+        options << QStringLiteral("keepalives_interval=10");
+    if (!named("keepalives_count"))
+        options << QStringLiteral("keepalives_count=3");
+    return options.join(QLatin1Char(';'));
+}
+
 void configure(QSqlDatabase &db, const Target &target)
 {
     if (target.engine == Engine::SQLite) {
@@ -57,24 +144,80 @@ void configure(QSqlDatabase &db, const Target &target)
         db.setUserName(target.user);
     if (!target.password.isEmpty())
         db.setPassword(target.password);
-    db.setConnectOptions(target.options.isEmpty() ? QStringLiteral("connect_timeout=5") : target.options);
+    db.setConnectOptions(connectOptions(target.options));
 }
 
-void applySessionSettings(QSqlDatabase &db, Engine engine)
+// Settings of the connection only; the file itself is switched to the
+// program's journal (WAL) only while it is empty or holds the program's
+// tables, so that a file of somebody else's is left as it was.
+void applySessionSettings(QSqlDatabase &db, const Target &target)
 {
-    if (engine == Engine::SQLite) {
-        db.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (target.engine == Engine::SQLite) {
         db.exec(QStringLiteral("PRAGMA synchronous=FULL"));
         db.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT count(*), sum(lower(name) = 'account_jen_aa') FROM sqlite_master"))
+            || !probe.next()) {
+            db.close();
+            throw AppError(notOursText(target.file));
+        }
+        // Ours: it holds the program's tables, or nothing at all yet (a new file).
+        const bool ours = probe.value(0).toInt() == 0 || probe.value(1).toInt() > 0;
+        probe.finish();
+        if (ours)
+            db.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        return;
+    }
+    if (statementTimeoutMs > 0) {
+        // A statement held up by a lock or a stalled server is given up with
+        // a message instead of freezing the window.
+        db.exec(QStringLiteral("SET statement_timeout = %1").arg(statementTimeoutMs));
+        db.exec(QStringLiteral("SET lock_timeout = %1").arg(statementTimeoutMs));
     }
 }
 
-QString unreachableText(const Target &target, const QString &detail)
+// Any password in a text: the one given, and the part of a URI or an option
+// that holds one. Replaced by asterisks.
+QString masked(QString text, const QString &password)
 {
-    return QStringLiteral("데이타베이스 '%1'에 연결할 수 없습니다.\n"
-                          "입력한 내용은 화면에 그대로 남아 있습니다. "
-                          "데이타베이스가 다시 준비되면 같은 명령을 다시 하세요.\n\n%2")
-        .arg(target.displayName(), detail.trimmed());
+    if (!password.isEmpty())
+        text.replace(password, QStringLiteral("****"));
+    static const QRegularExpression inUri(QStringLiteral("([A-Za-z][A-Za-z0-9+.-]*:/*[^/@\\s:]*:)[^@\\s]*@"));
+    static const QRegularExpression inOption(QStringLiteral("(password\\s*=\\s*)[^;&\\s]*"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    text.replace(inUri, QStringLiteral("\\1****@"));
+    text.replace(inOption, QStringLiteral("\\1****"));
+    return text;
+}
+
+QString unreachableText(const Target &target, const QString &detail, Unreachable why = Unreachable::Lost)
+{
+    QString heading;
+    switch (why) {
+    case Unreachable::Lost:
+        heading = QStringLiteral("데이타베이스 '%1'에 연결할 수 없습니다.");
+        break;
+    case Unreachable::Full:
+        heading = QStringLiteral("디스크가 가득 차서 데이타베이스 '%1'에 쓸 수 없습니다.");
+        break;
+    case Unreachable::ReadOnly:
+        heading = QStringLiteral("데이타베이스 '%1'은(는) 읽기 전용이라 쓸 수 없습니다.");
+        break;
+    case Unreachable::InputOutput:
+        heading = QStringLiteral("데이타베이스 '%1'을(를) 읽거나 쓸 수 없습니다 (디스크나 파일의 입출력 오류).");
+        break;
+    case Unreachable::TimedOut:
+        heading = QStringLiteral("데이타베이스 '%1'이(가) 제 시간에 답하지 않아 명령을 멈췄습니다.");
+        break;
+    }
+    const QString next = why == Unreachable::Full ? QStringLiteral("디스크에 자리를 만든 뒤 같은 명령을 다시 하세요.")
+        : why == Unreachable::ReadOnly            ? QStringLiteral("파일에 쓸 수 있게 된 뒤 같은 명령을 다시 하세요.")
+                                                  : QStringLiteral("데이타베이스가 다시 준비되면 같은 명령을 다시 하세요.");
+    QString text = heading.arg(target.displayName()) + QLatin1Char('\n');
+    if (typedInputKept)
+        text += QStringLiteral("입력한 내용은 화면에 그대로 남아 있습니다. ");
+    text += next + QStringLiteral("\n\n") + masked(detail.trimmed(), target.password);
+    return text;
 }
 
 QString unreachable(const Target &target, const QSqlError &error)
@@ -122,6 +265,8 @@ void resolveOnce()
 
 QString Target::displayName() const
 {
+    if (!problem.isEmpty())
+        return masked(typed, QString());
     if (engine == Engine::SQLite)
         return file;
     QString name = user.isEmpty() ? QString() : user + QLatin1Char('@');
@@ -139,11 +284,32 @@ QString defaultDatabaseFile()
     return folder + QStringLiteral("/account.db");
 }
 
-Target parseTarget(const QString &text)
+Target parseTarget(const QString &typed)
 {
     Target target;
-    if (text.startsWith(QLatin1String("postgresql://")) || text.startsWith(QLatin1String("postgres://"))) {
-        const QUrl url(text);
+    // Blanks around the setting are a slip of the hand, not part of a name.
+    const QString text = typed.trimmed();
+    target.typed = text;
+    const auto refuse = [&target](const QString &why) {
+        target.problem = QStringLiteral("ACCOUNT_DB 설정 '%1'을(를) 쓸 수 없습니다: %2\n"
+                                        "PostgreSQL 서버는 postgresql://사용자@호스트:포트/이름으로, SQLite 파일은 "
+                                        "경로나 sqlite:경로로 쓰세요.")
+                             .arg(masked(target.typed, QString()), why);
+        return target;
+    };
+    // A scheme is read whatever its case; anything that looks like a URI but is
+    // not a well-formed one of ours is refused, never taken as a file name.
+    static const QRegularExpression schemePattern(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):(.*)$"),
+                                                  QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch scheme = schemePattern.match(text);
+    const QString schemeName = scheme.hasMatch() ? scheme.captured(1).toLower() : QString();
+    const QString rest = scheme.captured(2);
+    if (schemeName == QLatin1String("postgresql") || schemeName == QLatin1String("postgres")) {
+        if (!rest.startsWith(QLatin1String("//")))
+            return refuse(QStringLiteral("'%1:' 뒤에는 //가 와야 합니다.").arg(scheme.captured(1)));
+        const QUrl url(QStringLiteral("postgresql:") + rest, QUrl::StrictMode);
+        if (!url.isValid() || (url.host().isEmpty() && !rest.contains(QLatin1String("host="))))
+            return refuse(QStringLiteral("URI의 형식이 맞지 않습니다."));
         target.engine = Engine::PostgreSQL;
         target.host = url.host();
         target.port = url.port(-1);
@@ -162,7 +328,20 @@ Target parseTarget(const QString &text)
         return target;
     }
     target.engine = Engine::SQLite;
-    target.file = text.startsWith(QLatin1String("sqlite:")) ? text.mid(7) : text;
+    QString file = text;
+    if (schemeName == QLatin1String("sqlite"))
+        file = rest.trimmed();
+    else if (scheme.hasMatch() && schemeName.size() > 1 && rest.startsWith(QLatin1String("//")))
+        return refuse(QStringLiteral("'%1:'은(는) 알 수 없는 종류입니다.").arg(scheme.captured(1)));
+    if (file == QLatin1String("~"))
+        file = QDir::homePath();
+    else if (file.startsWith(QLatin1String("~/")))
+        file = QDir::homePath() + file.mid(1);
+    if (file.isEmpty())
+        return refuse(QStringLiteral("SQLite 파일 이름이 없습니다."));
+    if (file == QLatin1String(":memory:"))
+        return refuse(QStringLiteral("메모리 안의 데이타베이스는 프로그램이 끝나면 사라지므로 쓸 수 없습니다."));
+    target.file = file;
     return target;
 }
 
@@ -184,46 +363,125 @@ void setLoginPrompt(LoginPrompt prompt)
 
 QSqlDatabase openExtra(const QString &name, const Target &target)
 {
+    if (!target.problem.isEmpty())
+        throw AppError(target.problem);
     QSqlDatabase db = connection(name, target.engine);
     if (db.isOpen())
         return db;
-    if (target.engine == Engine::SQLite)
+    if (target.engine == Engine::SQLite) {
+        refuseForeignFile(target.file);
         prepareSqliteFile(target.file);
+    }
     Target attempt = target;
     openWithLogin(db, attempt);
-    applySessionSettings(db, target.engine);
+    applySessionSettings(db, target);
     return db;
 }
 
 QSqlDatabase account()
 {
     resolveOnce();
+    if (!current.problem.isEmpty())
+        throw AppError(current.problem);
     const QString name = QString::fromLatin1(connectionName);
     QSqlDatabase db = connection(name, current.engine);
-    if (db.isOpen()) {
+    if (db.isOpen() && current.engine == Engine::SQLite) {
         // An open file that was deleted or moved away would take later saves
-        // into a copy nobody can find again: let go of it and say so.
-        if (current.engine == Engine::SQLite && current.file != QLatin1String(":memory:")
-            && !QFileInfo::exists(current.file)) {
+        // into a copy nobody can find again: let go of it and say so. A file
+        // put in its place (a copy restored over it) is the one the books are
+        // now in: the connection is opened again on it.
+        const std::optional<FileIdentity> now = identityOf(current.file);
+        if (!now) {
             closeLostConnection(db);
             throw AppError(unreachableText(current, QStringLiteral("파일이 없습니다: %1").arg(current.file)));
         }
-        return db;
+        if (*now != openedFile)
+            closeLostConnection(db);
     }
+    if (db.isOpen())
+        return db;
     if (current.engine == Engine::SQLite) {
         // A file that went missing while the program ran is not made anew
         // (empty) behind the clerk's back: the books are elsewhere.
         if (accountWasOpen && !QFileInfo::exists(current.file))
             throw AppError(unreachableText(current, QStringLiteral("파일이 없습니다: %1").arg(current.file)));
+        refuseForeignFile(current.file);
         prepareSqliteFile(current.file);
     }
     // The login given is kept in memory only, for a reconnect without asking.
     Target attempt = current;
     openWithLogin(db, attempt);
     current = attempt;
-    applySessionSettings(db, current.engine);
+    applySessionSettings(db, current);
+    if (current.engine == Engine::SQLite)
+        openedFile = identityOf(current.file).value_or(FileIdentity{});
     accountWasOpen = true;
     return db;
+}
+
+SqliteFileState sqliteFileState(const QString &file)
+{
+    QFile f(file);
+    if (!f.exists())
+        return SqliteFileState::Missing;
+    if (f.size() == 0)
+        return SqliteFileState::Empty;
+    if (headerProblem(file))
+        return SqliteFileState::Damaged;
+    // Read without changing anything: no journal is switched, nothing created.
+    const QString name = QStringLiteral("Account-inspect");
+    SqliteFileState state = SqliteFileState::Damaged;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=10000"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'table'"))) {
+                bool ours = false, others = false;
+                while (query.next()) {
+                    const QString table = query.value(0).toString();
+                    ours = ours || table == QLatin1String("account_jen_aa");
+                    others = others || !table.startsWith(QLatin1String("sqlite_"));
+                }
+                state = ours ? SqliteFileState::Ours : others ? SqliteFileState::Foreign : SqliteFileState::Empty;
+            }
+            query.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return state;
+}
+
+QString notOursMessage(const QString &file)
+{
+    return notOursText(file);
+}
+
+void setStatementTimeout(int milliseconds)
+{
+    statementTimeoutMs = milliseconds;
+}
+
+int statementTimeout()
+{
+    return statementTimeoutMs;
+}
+
+void setTypedInputKept(bool kept)
+{
+    typedInputKept = kept;
+}
+
+QString typedInputNote()
+{
+    return typedInputKept ? QStringLiteral("입력한 내용은 화면에 그대로 남아 있습니다. ") : QString();
+}
+
+QString maskPassword(const QString &text)
+{
+    return masked(text, haveTarget ? current.password : QString());
 }
 
 Engine engine()
@@ -253,10 +511,10 @@ void closeLostConnection(QSqlDatabase db)
     db.close();
 }
 
-QString unreachableMessage(const QString &detail)
+QString unreachableMessage(const QString &detail, Unreachable why)
 {
     resolveOnce();
-    return unreachableText(current, detail);
+    return unreachableText(current, detail, why);
 }
 
 } // namespace store

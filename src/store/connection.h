@@ -4,7 +4,9 @@
 //
 // ACCOUNT_DB names the database: a file path or sqlite:PATH opens an SQLite
 // file; a postgresql:// or postgres:// URI opens a PostgreSQL server. Without
-// it, the embedded default is account.db in the user's data folder.
+// it, the embedded default is account.db in the user's data folder. Blanks
+// around it are dropped, schemes are read whatever their case, ~ is the home
+// folder; a malformed URI, an empty file name and :memory: are refused.
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
@@ -25,6 +27,8 @@ struct Target
     QString user;
     QString password;
     QString options;    // extra connection options (QPSQL's connect options)
+    QString typed;      // the setting as given (trimmed)
+    QString problem;    // why the setting cannot be used (the password masked); empty when it can
 
     // A name for messages: the file, or user@host:port/database. Never the password.
     QString displayName() const;
@@ -51,9 +55,33 @@ void closeAccount();
 // keeps the target and the login given, so that the next statement opens it
 // again without asking.
 void closeLostConnection(QSqlDatabase db);
-// The clerk's message when the database cannot be reached: names it (never the
-// password), says that what is typed is kept, and gives the engine's detail.
-QString unreachableMessage(const QString &detail);
+// Why a database cannot be used, for the heading of the message.
+enum class Unreachable { Lost, Full, ReadOnly, InputOutput, TimedOut };
+// The clerk's message when the database cannot be reached or written: names it
+// (never the password) and the reason, says that what is typed is kept, and
+// gives the engine's detail.
+QString unreachableMessage(const QString &detail, Unreachable why = Unreachable::Lost);
+// "입력한 내용은 화면에 그대로 남아 있습니다. " in the window; nothing in the
+// command-line tools, which have no screen of typed input.
+QString typedInputNote();
+void setTypedInputKept(bool kept);
+// The text with every password in it (the one given, a URI's or an option's)
+// replaced by asterisks.
+QString maskPassword(const QString &text);
+
+// What an SQLite file is, looked at without changing it.
+enum class SqliteFileState { Missing, Empty, Ours, Foreign, Damaged };
+SqliteFileState sqliteFileState(const QString &file);
+// The message for a file that is not the program's database or is damaged.
+QString notOursMessage(const QString &file);
+
+// A PostgreSQL statement of the Account connection that runs (or waits for a
+// lock) longer than this is stopped by the server with a message; 0 (the
+// default) lets it run. The window sets one; the tools' bulk work does not.
+// A server that does not answer at all is cut off by the program itself a
+// little later (see statementwatch.h).
+void setStatementTimeout(int milliseconds);
+int statementTimeout();
 // Opens a connection under another name, to the same target (for concurrent work
 // in one process, such as the benchmark's clerks).
 QSqlDatabase openExtra(const QString &name, const Target &target);

@@ -1,10 +1,13 @@
 #pragma once
 // Loading a code table (branches, accounts, customers, banks, employees,
 // departments, projects, items) from a CSV file whose header row names the
-// columns. The file is read whole and checked whole before anything is written:
-// either every row goes in, in one transaction, or none does and every bad row
-// is reported with its line number.
+// columns. The file is read as a stream, a line at a time, twice: once to find
+// its encoding, once to check its rows into a temporary table of the
+// transaction; then every row goes in, in that one transaction, or none does
+// and every bad row is reported with its line number. Memory stays small
+// whatever the size of the file.
 #include <QByteArray>
+#include <QIODevice>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -59,23 +62,33 @@ struct CsvText
 // are skipped.
 CsvText parseCsv(const QString &text);
 
+// The problems listed in a report; any beyond are only counted.
+inline constexpr int maxListedProblems = 1000;
+
 struct ImportReport
 {
     QString table;
     QString encoding;
     int rows = 0;                // rows written (0 unless all were good)
-    QList<CsvProblem> problems;  // empty when the import went through
+    QList<CsvProblem> problems;  // the first problems by line; empty when the import went through
+    int moreProblems = 0;        // problems past those listed
     bool ok() const { return problems.isEmpty(); }
 };
 
-// Called after every `progressStep` rows written, with the rows written so far
-// and the rows to write.
-using ImportProgress = std::function<void(int done, int total)>;
+// What the import is doing: reading the file for its encoding, checking its
+// rows (both counted in bytes of the file), writing the rows (counted in rows).
+enum class ImportPhase { Reading, Checking, Writing };
+// Called every few megabytes read or checked, and after every `progressStep`
+// rows written.
+using ImportProgress = std::function<void(ImportPhase phase, qint64 done, qint64 total)>;
 inline constexpr int progressStep = 10000;
 
 // Checks the whole file against the table and its stored keys, then writes
 // every row in one transaction, or nothing when a problem was found. Throws
 // AppError when the database refuses (the transaction is then rolled back).
+// The device must be able to seek back to its start.
+ImportReport importCodeTable(QSqlDatabase db, const CodeTable &table, QIODevice &file,
+                             const ImportProgress &progress = {});
 ImportReport importCodeTable(QSqlDatabase db, const CodeTable &table, const QByteArray &bytes,
                              const ImportProgress &progress = {});
 

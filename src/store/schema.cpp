@@ -121,6 +121,9 @@ bool codeTablesEmpty(QSqlDatabase db)
 void createSchema(QSqlDatabase db)
 {
     const bool pg = db.driverName() == QLatin1String("QPSQL");
+    // The file becomes the program's: its journal is the program's from now on.
+    if (!pg)
+        exec(db, QStringLiteral("PRAGMA journal_mode=WAL"));
     Transaction transaction(db);
     for (const QString &sql : statements(pg))
         exec(db, sql);

@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "store/connection.h"
+#include "store/statementwatch.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -18,7 +19,7 @@ int openTransactions = 0;
 
 // What kind of failure a database error is, for the clerk's message and for
 // whether the connection must be opened anew.
-enum class Fault { Refused, Lost, Busy, Denied };
+enum class Fault { Refused, Lost, Full, ReadOnly, InputOutput, TimedOut, Busy, Denied };
 
 bool isPostgres(const QSqlDatabase &db)
 {
@@ -46,6 +47,12 @@ Fault classify(QSqlDatabase db, const QSqlError &error)
             return postgresAnswers(db) ? Fault::Refused : Fault::Lost;
         if (code == QLatin1String("42501"))
             return Fault::Denied;
+        if (code.startsWith(QLatin1String("53")))
+            return Fault::Full; // disk full, out of memory or connections
+        if (code == QLatin1String("25006"))
+            return Fault::ReadOnly;
+        if (code == QLatin1String("57014"))
+            return Fault::TimedOut; // the statement timeout
         if (code == QLatin1String("55P03") || code == QLatin1String("40001") || code == QLatin1String("40P01"))
             return Fault::Busy;
         return Fault::Refused;
@@ -57,8 +64,11 @@ Fault classify(QSqlDatabase db, const QSqlError &error)
     case 6:  // SQLITE_LOCKED
         return Fault::Busy;
     case 8:  // SQLITE_READONLY: the file cannot be written
-    case 10: // SQLITE_IOERR
+        return Fault::ReadOnly;
     case 13: // SQLITE_FULL
+        return Fault::Full;
+    case 10: // SQLITE_IOERR
+        return Fault::InputOutput;
     case 14: // SQLITE_CANTOPEN
     case 26: // SQLITE_NOTADB
         return Fault::Lost;
@@ -73,15 +83,27 @@ Fault classify(QSqlDatabase db, const QSqlError &error)
 // that the next statement reconnects.
 QString failure(QSqlDatabase db, const QSqlError &error)
 {
-    const QString detail = describe(error);
+    // The engine's own words could quote a connection text: never a password.
+    const QString detail = maskPassword(describe(error));
     switch (classify(db, error)) {
     case Fault::Lost:
         closeLostConnection(db);
         return unreachableMessage(detail);
+    case Fault::Full:
+        closeLostConnection(db);
+        return unreachableMessage(detail, Unreachable::Full);
+    case Fault::ReadOnly:
+        closeLostConnection(db);
+        return unreachableMessage(detail, Unreachable::ReadOnly);
+    case Fault::InputOutput:
+        closeLostConnection(db);
+        return unreachableMessage(detail, Unreachable::InputOutput);
+    case Fault::TimedOut:
+        return unreachableMessage(detail, Unreachable::TimedOut);
     case Fault::Busy:
         return QStringLiteral("다른 사용자나 프로그램이 데이타베이스를 잠그고 있어 지금은 쓸 수 없습니다.\n"
-                              "입력한 내용은 화면에 그대로 남아 있습니다. 잠시 후 같은 명령을 다시 하세요.\n\n%1")
-            .arg(detail);
+                              "%1잠시 후 같은 명령을 다시 하세요.\n\n%2")
+            .arg(typedInputNote(), detail);
     case Fault::Denied:
         return QStringLiteral("이 로그인 이름에는 이 일을 할 권한이 없습니다. 데이타베이스는 바뀌지 않았습니다.\n"
                               "데이타베이스 관리자에게 권한을 요청하세요.\n\n%1")
@@ -92,6 +114,20 @@ QString failure(QSqlDatabase db, const QSqlError &error)
     return detail;
 }
 
+// How long a statement may go without any answer before the program cuts the
+// connection: the server's own statement timeout has the first word.
+int watchTime()
+{
+    return statementTimeout() > 0 ? statementTimeout() + 2000 : 0;
+}
+
+// A statement cut off because the server gave no answer in time.
+QString stalled(QSqlDatabase db, const QSqlError &error)
+{
+    closeLostConnection(db);
+    return unreachableMessage(maskPassword(describe(error)), Unreachable::TimedOut);
+}
+
 // A statement that fails before anything reached the database (its prepare, or
 // the BEGIN of a transaction) on a connection found lost is tried once more on
 // a new one: a server restarted while the clerk was away goes unnoticed. Once
@@ -99,8 +135,9 @@ QString failure(QSqlDatabase db, const QSqlError &error)
 // connection is the same connection, open again.
 bool reconnectedForRetry(QSqlDatabase db, const QSqlError &error)
 {
+    const Fault fault = classify(db, error);
     if (openTransactions > 0 || db.connectionName() != QLatin1String(connectionName)
-        || classify(db, error) != Fault::Lost)
+        || (fault != Fault::Lost && fault != Fault::ReadOnly && fault != Fault::InputOutput))
         return false;
     closeLostConnection(db);
     try {
@@ -127,9 +164,14 @@ bool begin(QSqlDatabase db, QSqlError &error)
         error = query.lastError();
         return false;
     }
-    if (db.transaction())
+    bool begun = false;
+    {
+        StatementWatch watch(db, watchTime());
+        begun = db.transaction();
+    }
+    if (begun)
         return true;
-    error = db.lastError();
+    error = db.lastError(); // a BEGIN cut off is found lost, and tried once on a new connection
     return false;
 }
 
@@ -172,8 +214,15 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
         const bool nullText = value.typeId() == QMetaType::QString && value.toString().isNull();
         query.bindValue(name, nullText ? QVariant(QString(QLatin1String(""))) : value);
     }
-    if (!query.exec()) {
-        const QString message = failure(db, query.lastError());
+    bool executed = false;
+    bool cutOff = false;
+    {
+        StatementWatch watch(db, watchTime());
+        executed = query.exec();
+        cutOff = watch.cutOff();
+    }
+    if (!executed) {
+        const QString message = cutOff ? stalled(db, query.lastError()) : failure(db, query.lastError());
         if (openTransactions > 0)
             failedInTransaction.push_back(std::move(query));
         throw AppError(message);
@@ -217,8 +266,16 @@ void Transaction::commit()
         QSqlQuery query(m_db);
         if (!query.exec(QStringLiteral("COMMIT")))
             throw AppError(failure(m_db, query.lastError()));
-    } else if (!m_db.commit()) {
-        throw AppError(failure(m_db, m_db.lastError()));
+    } else {
+        bool committed = false;
+        bool cutOff = false;
+        {
+            StatementWatch watch(m_db, watchTime());
+            committed = m_db.commit();
+            cutOff = watch.cutOff();
+        }
+        if (!committed)
+            throw AppError(cutOff ? stalled(m_db, m_db.lastError()) : failure(m_db, m_db.lastError()));
     }
     m_open = false;
 }

@@ -4,8 +4,27 @@
 
 #include "base/error.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
 #include <QTest>
+#include <cstdio>
+
+namespace {
+
+// An open descriptor of this process on `file` after it was deleted or
+// replaced ("PATH (deleted)" in /proc).
+bool openDeleted(const QString &file)
+{
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd : fds.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+        if (QFile::symLinkTarget(fds.filePath(fd)) == file + QStringLiteral(" (deleted)"))
+            return true;
+    return false;
+}
+
+} // namespace
 
 class TestVanishedFile : public QObject
 {
@@ -32,6 +51,44 @@ private slots:
         QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"})).serialJen,
                  QString("2001-05-30-00000002"));
         QCOMPARE(db.allLines().size(), size_t(4));
+    }
+
+    // A copy made by the engine's own backup and moved over the open file (a
+    // restore): the next save must go into the file now at the path, not into
+    // the replaced one that only the open connection still sees.
+    void savesGoIntoAFileThatReplacedTheOpenOne()
+    {
+        TestDatabase db;
+        const QString file = db.setting();
+        store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"}));
+        const QString copy = file + ".copy";
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "backup");
+            other.setDatabaseName(file);
+            QVERIFY(other.open());
+            QSqlQuery query(other);
+            QVERIFY(query.exec(QString("VACUUM INTO '%1'").arg(copy)));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase("backup");
+        // As mv does it: one rename over the open file.
+        QCOMPARE(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(file).constData()), 0);
+
+        QString second;
+        try {
+            second = store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"})).serialJen;
+        } catch (const AppError &error) {
+            // Refusing with a message would do too; silence would not.
+            QVERIFY2(error.message().contains(file), qPrintable(error.message()));
+        }
+        // No descriptor of this program is left on the replaced file: saves
+        // into it would be seen by nobody, and lost at the end.
+        QVERIFY2(!openDeleted(file), "the save went into the replaced file");
+        store::closeAccount();
+        // What a program opening the path now finds.
+        QCOMPARE(db.allLines().size(), second.isEmpty() ? size_t(2) : size_t(4));
+        if (!second.isEmpty())
+            QCOMPARE(second, QString("2001-05-30-00000002"));
     }
 };
 

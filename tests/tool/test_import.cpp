@@ -19,6 +19,8 @@ private slots:
     void aFileThatCannotBeReadIsBadInput();
     void importNeedsTheTables();
     void manyRowsShowProgress();
+    void aLargeFileShowsProgressWhileReadingAndChecking();
+    void problemsBeyondAThousandAreCounted();
 
 private:
     std::unique_ptr<ToolDatabase> m_db;
@@ -148,6 +150,38 @@ void TestImport::manyRowsShowProgress()
     QVERIFY2(run.err.contains(QStringLiteral("10000 / 25000")) && run.err.contains(QStringLiteral("20000 / 25000")),
              qPrintable(run.err));
     QCOMPARE(m_db->rows(QStringLiteral("Item_Table")), 25000);
+}
+
+void TestImport::aLargeFileShowsProgressWhileReadingAndChecking()
+{
+    QCOMPARE(m_db->tool({QStringLiteral("init")}).exitCode, 0);
+    QByteArray bytes = "Item_Code,Item_Name\n";
+    for (int i = 0; bytes.size() < 5 * 1024 * 1024; ++i)
+        bytes += "I" + QByteArray::number(i) + ",item " + QByteArray::number(i) + " of a file of some megabytes\n";
+    bytes += "I1,again\n"; // one fault, found only at the end
+    const ToolRun run =
+        m_db->tool({QStringLiteral("import"), QStringLiteral("Item_Table"), m_db->write(QStringLiteral("in.csv"), bytes)});
+    QCOMPARE(run.exitCode, 3);
+    const qsizetype reading = run.err.indexOf(QStringLiteral("파일 읽는 중"));
+    const qsizetype checking = run.err.indexOf(QStringLiteral("줄 검사하는 중"));
+    QVERIFY2(reading >= 0 && checking > reading, qPrintable(run.err));
+    QVERIFY2(run.err.contains(QStringLiteral("코드가 겹칩니다: 'I1'")), qPrintable(run.err));
+    QCOMPARE(m_db->rows(QStringLiteral("Item_Table")), 0);
+}
+
+void TestImport::problemsBeyondAThousandAreCounted()
+{
+    QCOMPARE(m_db->tool({QStringLiteral("init")}).exitCode, 0);
+    QByteArray bytes = "Item_Code,Item_Name\n";
+    for (int i = 0; i < 1500; ++i)
+        bytes += "I" + QByteArray::number(i) + ",a,too many\n";
+    const ToolRun run =
+        m_db->tool({QStringLiteral("import"), QStringLiteral("Item_Table"), m_db->write(QStringLiteral("in.csv"), bytes)});
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY2(run.err.contains(QStringLiteral("1001행:")) && !run.err.contains(QStringLiteral("1002행:")),
+             qPrintable(run.err.right(500)));
+    QVERIFY2(run.err.contains(QStringLiteral("500군데 더")), qPrintable(run.err.right(500)));
+    QVERIFY2(run.err.contains(QStringLiteral("1500군데 있습니다")), qPrintable(run.err.right(500)));
 }
 
 QTEST_GUILESS_MAIN(TestImport)

@@ -3,10 +3,15 @@
 
 #include "store/demo.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -73,6 +78,50 @@ private slots:
         QVERIFY2(run.err.contains("2001-05-30-00000009"), qPrintable(run.err));
         QVERIFY(!QFile::exists(file));
         QCOMPARE(tool(db.setting(), {"pdf", "only-one-argument"}).code, 2);
+    }
+
+    // A device that takes no byte (what a full disk does to the last write),
+    // and a folder that is not there: no success is reported, and an earlier
+    // file of the name is kept whole.
+    void aWriteThatFailsIsReportedAndLeavesNoPartialFile_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("a device that is always full") << "full";
+        QTest::newRow("a folder that does not exist") << "missing/voucher.pdf";
+    }
+    void aWriteThatFailsIsReportedAndLeavesNoPartialFile()
+    {
+        QFETCH(QString, target);
+        TestDatabase db;
+        const QString number = store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"}, "인쇄")).serialJen;
+        store::closeAccount();
+        QTemporaryDir folder;
+        const QString file = folder.filePath(target);
+        // The always-full device made anew in the test's folder, so that a
+        // fault could only ever replace this copy of it.
+        if (target == "full" && ::mknod(QFile::encodeName(file).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+            QSKIP("making a device node needs root");
+        const Run run = tool(db.setting(), {"pdf", number, file});
+        QCOMPARE(run.code, 6);
+        QVERIFY2(!run.out.contains("저장했습니다"), qPrintable(run.out));
+        QVERIFY2(run.err.contains("저장할 수 없습니다"), qPrintable(run.err));
+        QVERIFY(!QFileInfo(file).isFile());
+    }
+
+    void anEarlierFileIsReplacedWhole()
+    {
+        TestDatabase db;
+        const QString number = store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"}, "인쇄")).serialJen;
+        store::closeAccount();
+        QTemporaryDir folder;
+        const QString file = folder.filePath("voucher.pdf");
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older file") > 0);
+        old.close();
+        QCOMPARE(tool(db.setting(), {"pdf", number, file}).code, 0);
+        QVERIFY(pdfText(file).remove(' ').contains("전표번호:" + number));
+        // Only the PDF is left in the folder: no temporary file beside it.
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"voucher.pdf"});
     }
 };
 

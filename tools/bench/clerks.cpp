@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 #include <csignal>
 #include <iostream>
 #include <map>
@@ -27,6 +28,7 @@ namespace bench {
 namespace {
 
 volatile std::sig_atomic_t stopAsked = 0;
+const qint64 retryMs = 60000;
 
 void askStop(int)
 {
@@ -55,12 +57,13 @@ struct Saved
 
 struct Outcome
 {
-    qint64 saved = 0, errors = 0, duplicates = 0, lost = 0, partial = 0, unreported = 0;
+    qint64 saved = 0, errors = 0, retried = 0, duplicates = 0, lost = 0, partial = 0, unreported = 0;
     double seconds = 0;
     QStringList problems;
 };
 
-// Reads what the clerks printed: "saved NUMBER TAG BRANCH" or "error TAG TEXT".
+// Reads what the clerks printed: "saved NUMBER TAG BRANCH", "failed TAG TEXT"
+// for an attempt that is tried again, or "error TAG TEXT" for a save given up.
 std::map<QString, Saved> readReports(const std::vector<QByteArray> &outputs, Outcome &outcome)
 {
     std::map<QString, Saved> saved;
@@ -73,6 +76,10 @@ std::map<QString, Saved> readReports(const std::vector<QByteArray> &outputs, Out
                     ++outcome.duplicates;
                     outcome.problems << QStringLiteral("number %1 was given twice").arg(parts.value(1));
                 }
+            } else if (parts.value(0) == QLatin1String("failed")) {
+                ++outcome.retried;
+                if (outcome.retried <= 3)
+                    err() << "  attempt failed, tried again: " << QString::fromUtf8(line) << Qt::endl;
             } else if (parts.value(0) == QLatin1String("error")) {
                 ++outcome.errors;
                 outcome.problems << QString::fromUtf8(line);
@@ -118,21 +125,41 @@ void print(const Options &options, const Outcome &o)
     if (options.json) {
         const QJsonObject figures{{"clerks", options.clerks}, {"vouchers", o.saved},        {"seconds", o.seconds},
                                   {"vouchers_per_s", rate},   {"duplicates", o.duplicates}, {"lost", o.lost},
-                                  {"partial", o.partial},     {"unreported", o.unreported}, {"errors", o.errors}};
+                                  {"partial", o.partial},     {"unreported", o.unreported}, {"errors", o.errors},
+                                  {"retried", o.retried}};
         out() << QJsonDocument(figures).toJson(QJsonDocument::Compact) << Qt::endl;
         return;
     }
     out() << "jeonpyo-bench --clerks " << options.clerks << " on " << options.engineName() << "\n\n"
           << "| clerks | vouchers saved | seconds | vouchers per second | duplicate numbers | lost | partial | "
-             "stored but not given | failed saves |\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
+             "stored but not given | failed saves | attempts retried |\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
           << "| " << options.clerks << " | " << o.saved << " | " << QString::number(o.seconds, 'f', 2) << " | "
           << QString::number(rate, 'f', 1) << " | " << o.duplicates << " | " << o.lost << " | " << o.partial << " | "
-          << o.unreported << " | " << o.errors << " |\n\n";
+          << o.unreported << " | " << o.errors << " | " << o.retried << " |\n\n";
     const QString folder = options.sqlite.isEmpty() ? QDir::tempPath() : QFileInfo(options.sqlite).absolutePath();
     // The numbers of a date are drawn one clerk at a time, up to each commit's end.
     out() << "One durable flush of the disk (fdatasync of a page in " << folder
           << "): " << QString::number(flushLatencyMs(folder), 'f', 2)
           << " ms; every voucher's commit waits for one while it holds its date." << Qt::endl;
+}
+
+// Runs a step on the store, trying again while the store cannot be reached
+// (a server restarting comes back within the minute); the last failure is
+// thrown.
+template <typename Step>
+auto retrying(Step step)
+{
+    QElapsedTimer trying;
+    trying.start();
+    for (;;) {
+        try {
+            return step();
+        } catch (const AppError &) {
+            if (stopAsked || trying.elapsed() > retryMs)
+                throw;
+            QThread::msleep(500);
+        }
+    }
 }
 
 using Clerks = std::vector<std::unique_ptr<QProcess>>;
@@ -178,7 +205,7 @@ std::vector<QByteArray> waitForClerks(Clerks &clerks)
             if (clerk.state() != QProcess::NotRunning && !clerk.waitForFinished(50))
                 running = true;
             outputs[i] += clerk.readAllStandardOutput();
-            saved += outputs[i].count("saved ");
+            saved += outputs[i].count("\nsaved ") + (outputs[i].startsWith("saved ") ? 1 : 0);
             if (stopAsked && !stopSent && clerk.state() != QProcess::NotRunning)
                 clerk.terminate();
         }
@@ -204,11 +231,23 @@ int runClerkChild(const Options &options)
     std::getline(std::cin, go);
     for (qint64 round = 0; !stopAsked && (options.vouchers == 0 || round < options.vouchers); ++round) {
         const QString tag = QStringLiteral("c%1v%2").arg(options.clerkIndex).arg(round);
-        try {
-            const QString number = store::saveNewVoucher(fourEntryVoucher(options.date, branch, tag)).serialJen;
-            report << "saved " << number << ' ' << tag << ' ' << branch << Qt::endl;
-        } catch (const AppError &error) {
-            report << "error " << tag << ' ' << error.message().simplified() << Qt::endl;
+        // A save that fails (the server restarting, the file locked) is tried
+        // again, as the clerk would, for up to a minute; each failed attempt
+        // is reported, and only a save given up counts as an error.
+        QElapsedTimer trying;
+        trying.start();
+        for (;;) {
+            try {
+                const QString number = store::saveNewVoucher(fourEntryVoucher(options.date, branch, tag)).serialJen;
+                report << "saved " << number << ' ' << tag << ' ' << branch << Qt::endl;
+                break;
+            } catch (const AppError &error) {
+                const bool giveUp = stopAsked || trying.elapsed() > retryMs;
+                report << (giveUp ? "error " : "failed ") << tag << ' ' << error.message().simplified() << Qt::endl;
+                if (giveUp)
+                    break;
+                QThread::msleep(200);
+            }
         }
     }
     store::closeAccount();
@@ -237,10 +276,28 @@ int runClerks(const Options &options)
         if (clerk->exitStatus() != QProcess::NormalExit || clerk->exitCode() != 0)
             outcome.problems << QStringLiteral("a clerk ended with exit code %1").arg(clerk->exitCode());
     const std::map<QString, Saved> saved = readReports(outputs, outcome);
-    checkStore(date, saved, outcome);
+    // The table is printed and the date removed whatever the store does now.
+    try {
+        retrying([&] {
+            Outcome checked = outcome;
+            checkStore(date, saved, checked);
+            outcome = checked;
+            return 0;
+        });
+    } catch (const AppError &error) {
+        outcome.problems << QStringLiteral("the stored vouchers could not be checked: %1").arg(error.message().simplified());
+    }
     print(options, outcome);
     // The store keeps its size for the next run.
-    store::removeDate(store::account(), date);
+    try {
+        retrying([&] {
+            store::removeDate(store::account(), date);
+            return 0;
+        });
+    } catch (const AppError &error) {
+        err() << "jeonpyo-bench: the vouchers of " << date << " could not be removed: " << error.message() << Qt::endl;
+        return 1;
+    }
     return outcome.problems.isEmpty() ? 0 : 1;
 }
 

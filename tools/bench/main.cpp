@@ -3,6 +3,7 @@
 #include "bench.h"
 
 #include "base/error.h"
+#include "store/connection.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -24,7 +25,9 @@ int main(int argc, char *argv[])
     int exitCode = 0;
     if (!bench::parseOptions(QCoreApplication::arguments(), options, exitCode))
         return exitCode;
-    // The store's connection "Account" opens what ACCOUNT_DB names.
+    // The store's connection "Account" opens what ACCOUNT_DB names; no screen
+    // holds typed input here.
+    store::setTypedInputKept(false);
     qputenv("ACCOUNT_DB", options.setting().toUtf8());
     try {
         if (options.measureChild)

@@ -1,5 +1,7 @@
 #include "bench.h"
 
+#include "store/connection.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 #include <QUrl>
@@ -47,8 +49,9 @@ QString Options::setting() const
 
 QStringList Options::childArguments() const
 {
-    QStringList arguments = postgres.isEmpty() ? QStringList{QStringLiteral("--sqlite"), sqlite}
-                                               : QStringList{QStringLiteral("--postgres"), postgres};
+    // The store reaches a child through ACCOUNT_DB, never its command line,
+    // where anybody's `ps` would show a password.
+    QStringList arguments{QStringLiteral("--store-from-environment")};
     arguments << QStringLiteral("--lines") << QString::number(shape.lines) << QStringLiteral("--runs")
               << QString::number(runs);
     return arguments;
@@ -71,8 +74,9 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
     const QCommandLineOption measureChild(QStringLiteral("measure-child"));
     const QCommandLineOption clerkChild(QStringLiteral("clerk-child"), {}, QStringLiteral("INDEX"));
     const QCommandLineOption date(QStringLiteral("date"), {}, QStringLiteral("DATE"));
-    parser.addOptions(
-        {sqlite, postgres, lines, runs, json, rebuild, clerks, vouchers, help, version, measureChild, clerkChild, date});
+    const QCommandLineOption fromEnvironment(QStringLiteral("store-from-environment"));
+    parser.addOptions({sqlite, postgres, lines, runs, json, rebuild, clerks, vouchers, help, version, measureChild, clerkChild,
+                       date, fromEnvironment});
     QString problem;
     qint64 number = 0;
     if (!parser.parse(arguments))
@@ -86,9 +90,15 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
         out() << usageText;
         exitCode = 0;
         return false;
+    } else if (parser.isSet(fromEnvironment)) {
+        const QString setting = qEnvironmentVariable("ACCOUNT_DB");
+        if (setting.startsWith(QLatin1String("sqlite:")))
+            options.sqlite = setting.mid(7);
+        else
+            options.postgres = setting;
     } else if (parser.isSet(sqlite) == parser.isSet(postgres))
         problem = QStringLiteral("give either --sqlite FILE or --postgres URI");
-    else if (parser.isSet(postgres) && !parser.value(postgres).startsWith(QLatin1String("postgres")))
+    else if (parser.isSet(postgres) && store::parseTarget(parser.value(postgres)).engine != store::Engine::PostgreSQL)
         problem = QStringLiteral("--postgres takes a URI such as postgresql://postgres@127.0.0.1:5432/bench");
     if (problem.isEmpty() && parser.isSet(lines) && (!positive(parser.value(lines), number) || number < 2))
         problem = QStringLiteral("--lines takes a number of at least 2");
@@ -110,8 +120,10 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
         exitCode = 2;
         return false;
     }
-    options.sqlite = parser.value(sqlite);
-    options.postgres = parser.value(postgres);
+    if (!parser.isSet(fromEnvironment)) {
+        options.sqlite = parser.value(sqlite);
+        options.postgres = parser.value(postgres);
+    }
     options.json = parser.isSet(json);
     options.rebuild = parser.isSet(rebuild);
     options.measureChild = parser.isSet(measureChild);

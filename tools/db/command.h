@@ -15,6 +15,8 @@ enum Exit {
     UsageError = 2,  // unknown command or table, wrong arguments
     BadInput = 3,    // the input file cannot be read or has bad rows (nothing written)
     DatabaseError = 4, // the database cannot be reached, lacks the tables or refuses a statement
+    NotOurs = 5,     // the file is not the program's database, or is damaged (left unchanged)
+    WriteError = 6,  // the output file cannot be written whole (nothing left in its place)
 };
 
 struct Command
@@ -35,8 +37,12 @@ QTextStream &err();
 int usageOf(const char *name);
 
 // Runs work on the database that ACCOUNT_DB names (or the program's default
-// file). A database error is printed and becomes DatabaseError.
-int withDatabase(const std::function<int(QSqlDatabase)> &work);
+// file). A database error is printed and becomes DatabaseError; a setting that
+// cannot be used is printed too. A missing SQLite file is made only by init
+// (the others say so instead of leaving an empty file behind); a file that is
+// not the program's, or is damaged, is left alone and becomes NotOurs.
+enum class Missing { Refuse, Create };
+int withDatabase(const std::function<int(QSqlDatabase)> &work, Missing missing = Missing::Refuse);
 // Prints that the tables are missing and how to make them.
 int noSchema();
 // The database's name for messages (never a password).

@@ -18,7 +18,7 @@ int runInit(const QStringList &arguments)
         store::createSchema(db);
         out() << QStringLiteral("데이타베이스 '%1'에 테이블을 만들었습니다.").arg(databaseName()) << Qt::endl;
         return int(Success);
-    });
+    }, Missing::Create);
 }
 
 } // namespace dbtool

@@ -39,7 +39,9 @@ void printHelp(QTextStream &stream)
                              "  1  한 일 없음: status에서 테이블이 없음, demo에서 코드 테이블에 이미 자료가 있음\n"
                              "  2  사용법 오류: 알 수 없는 명령이나 테이블, 인수가 틀림\n"
                              "  3  입력 파일 오류: 파일을 읽을 수 없거나 잘못된 줄이 있음 (아무것도 넣지 않음)\n"
-                             "  4  데이타베이스 오류: 연결할 수 없음, 테이블이 없음, 데이타베이스가 문장을 거부함\n\n"
+                             "  4  데이타베이스 오류: 연결할 수 없음, 파일이나 테이블이 없음, 데이타베이스가 문장을 거부함\n"
+                             "  5  전표 데이타베이스가 아니거나 손상된 파일 (파일은 바꾸지 않음)\n"
+                             "  6  출력 파일을 끝까지 쓸 수 없음 (디스크가 가득 참 등, 남긴 파일 없음)\n\n"
                              "jeonpyo-db --version은 판을 보입니다.\n")
                   .arg(tables.join(QLatin1String(", ")));
     stream.flush();
@@ -57,6 +59,8 @@ int main(int argc, char *argv[])
                                                     : std::make_unique<QCoreApplication>(argc, argv);
     // The same name as the program's, so that the default database is its file.
     QCoreApplication::setApplicationName(QStringLiteral("jeonpyo"));
+    // No screen holds typed input here: the messages do not say it is kept.
+    store::setTypedInputKept(false);
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty()) {
         printHelp(err());

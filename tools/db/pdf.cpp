@@ -35,7 +35,7 @@ int runPdf(const QStringList &arguments)
             print::renderVoucherPdf(ref, file);
         } catch (const AppError &error) {
             err() << error.message() << Qt::endl;
-            return int(BadInput);
+            return int(WriteError);
         }
         out() << QStringLiteral("전표 %1을(를) '%2'에 저장했습니다.").arg(ref.serialText, file) << Qt::endl;
         return int(Success);

@@ -37,7 +37,7 @@ int runStatus(const QStringList &arguments)
         return usageOf("status");
     // Asking must not leave an empty database file behind.
     const store::Target target = store::resolveTarget();
-    if (target.engine == store::Engine::SQLite && !QFileInfo::exists(target.file)) {
+    if (target.problem.isEmpty() && target.engine == store::Engine::SQLite && !QFileInfo::exists(target.file)) {
         out() << QStringLiteral("데이타베이스 파일이 없습니다: %1").arg(target.displayName()) << Qt::endl;
         return NothingDone;
     }

@@ -1,0 +1,75 @@
+#include "store/statementwatch.h"
+
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <libpq-fe.h>
+#include <mutex>
+#include <sys/socket.h>
+#include <thread>
+
+namespace store {
+
+struct StatementWatch::State
+{
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool done = false;
+    std::atomic<bool> cutOff = false;
+    std::thread thread;
+};
+
+namespace {
+
+// The socket of a PostgreSQL connection, or -1.
+int socketOf(const QSqlDatabase &db)
+{
+    if (db.driverName() != QLatin1String("QPSQL") || !db.isOpen())
+        return -1;
+    const QVariant handle = db.driver()->handle();
+    // The driver hands out libpq's connection, named by its struct or its typedef.
+    if (!handle.isValid()
+        || (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+        return -1;
+    PGconn *connection = *static_cast<PGconn *const *>(handle.data());
+    return connection ? PQsocket(connection) : -1;
+}
+
+} // namespace
+
+StatementWatch::StatementWatch(QSqlDatabase db, int milliseconds)
+{
+    const int socket = milliseconds > 0 ? socketOf(db) : -1;
+    if (socket < 0)
+        return;
+    m_state = std::make_shared<State>();
+    m_state->thread = std::thread([state = m_state, socket, milliseconds] {
+        std::unique_lock lock(state->mutex);
+        if (!state->answered.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return state->done; })) {
+            state->cutOff = true;
+            ::shutdown(socket, SHUT_RDWR); // the blocked statement returns with an error
+        }
+    });
+}
+
+StatementWatch::~StatementWatch()
+{
+    if (!m_state)
+        return;
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->done = true;
+    }
+    m_state->answered.notify_all();
+    m_state->thread.join();
+}
+
+bool StatementWatch::cutOff() const
+{
+    return m_state && m_state->cutOff;
+}
+
+} // namespace store

@@ -1,0 +1,100 @@
+// jeonpyo-bench --clerks on a server that restarts under the clerks: failed
+// saves are tried again and reported, the table is always printed and the
+// clerks' date removed; and the password reaches no command line.
+#include "support/pgserver.h"
+
+#include "base/error.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTest>
+#include <QThread>
+
+namespace {
+
+// The command lines of the running clerk processes, read as `ps` reads them.
+QStringList clerkCommandLines()
+{
+    QStringList lines;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QString line = QString::fromUtf8(file.readAll().replace('\0', ' '));
+        if (line.contains(QLatin1String("jeonpyo-bench")) && line.contains(QLatin1String("--clerk-child")))
+            lines << line;
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestBenchClerks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aServerRestartIsRiddenOutAndReported()
+    {
+        QString why;
+        if (!PgServer::available(&why))
+            QSKIP(qPrintable(why));
+        PgServer server(PgServer::Login::Password);
+        server.start();
+        server.createDatabase(QStringLiteral("bench"));
+
+        QProcess bench;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("ACCOUNT_DB"));
+        bench.setProcessEnvironment(environment);
+        bench.start(QStringLiteral(JEONPYO_BENCH_TOOL),
+                    {QStringLiteral("--postgres"), server.uri(QStringLiteral("bench")), QStringLiteral("--lines"),
+                     QStringLiteral("100"), QStringLiteral("--clerks"), QStringLiteral("2"),
+                     QStringLiteral("--vouchers"), QStringLiteral("400")});
+        QByteArray errors;
+        QStringList seen;
+        bool restarted = false;
+        QElapsedTimer timer;
+        timer.start();
+        while (bench.state() != QProcess::NotRunning && timer.elapsed() < 300000) {
+            bench.waitForFinished(100);
+            errors += bench.readAllStandardError();
+            const QStringList clerks = clerkCommandLines();
+            seen << clerks;
+            if (!restarted && !clerks.isEmpty() && errors.contains("clerks save vouchers")) {
+                QThread::msleep(300);
+                server.pause();
+                QThread::msleep(1500);
+                server.resume();
+                restarted = true;
+            }
+        }
+        QVERIFY2(bench.state() == QProcess::NotRunning, "the bench did not finish");
+        errors += bench.readAllStandardError();
+        const QString output = QString::fromUtf8(bench.readAllStandardOutput());
+        QVERIFY(restarted);
+        QVERIFY(!seen.isEmpty());
+        // Every voucher asked for was saved, and the table says so.
+        QVERIFY2(output.contains(QStringLiteral("| 2 | 400 |")), qPrintable(output + QString::fromUtf8(errors)));
+        QCOMPARE(bench.exitCode(), 0);
+        for (const QString &line : std::as_const(seen))
+            QVERIFY2(!line.contains(server.password()), qPrintable(line));
+        QVERIFY2(!(output + QString::fromUtf8(errors)).contains(server.password()), qPrintable(output));
+
+        // The clerks' vouchers are gone again; the store's own lines stay.
+        {
+            QSqlDatabase db = store::openExtra(QStringLiteral("look"), server.target(QStringLiteral("bench")));
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("SELECT COUNT(*) FROM Account_Jen_AA")) && query.next());
+            QCOMPARE(query.value(0).toInt(), 100);
+            query.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("look"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBenchClerks)
+#include "test_benchclerks.moc"
