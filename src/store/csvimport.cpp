@@ -1,5 +1,7 @@
 #include "store/csvimport.h"
 
+#include "store/dialect.h"
+
 #include "base/error.h"
 #include "store/sqlrun.h"
 
@@ -346,15 +348,15 @@ const QString stageName = QStringLiteral("csv_stage");
 
 void createStage(QSqlDatabase db, int columns)
 {
-    const bool pg = db.driverName() == QLatin1String("QPSQL");
+    const Dialect &dialect = Dialect::of(db);
     QStringList ddl{QStringLiteral("n integer PRIMARY KEY"), QStringLiteral("line integer NOT NULL"),
                     QStringLiteral("k text NOT NULL")};
     for (int c = 0; c < columns; ++c)
         ddl << QStringLiteral("c%1 text NOT NULL").arg(c);
-    if (!pg)
-        exec(db, QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(stageName));
+    if (const QString drop = dialect.dropTempTable(stageName); !drop.isEmpty())
+        exec(db, drop);
     exec(db, QStringLiteral("CREATE TEMP TABLE %1 (%2)%3")
-                 .arg(stageName, ddl.join(QLatin1String(", ")), pg ? QStringLiteral(" ON COMMIT DROP") : QString()));
+                 .arg(stageName, ddl.join(QLatin1String(", ")), dialect.tempTableOptions()));
 }
 
 // Checks one data row's own fields; adds a problem for every fault found.
@@ -622,8 +624,8 @@ ImportReport importCodeTable(QSqlDatabase db, const CodeTable &table, QIODevice 
     if (!report.ok())
         return report;
     writeRows(db, table, *map, staged, progress);
-    if (db.driverName() != QLatin1String("QPSQL"))
-        exec(db, QStringLiteral("DROP TABLE temp.%1").arg(stageName));
+    if (const QString drop = Dialect::of(db).dropTempTable(stageName); !drop.isEmpty())
+        exec(db, drop);
     transaction.commit();
     report.rows = staged;
     return report;

@@ -2,6 +2,7 @@
 
 #include "store/codetables.h"
 #include "store/csvimport.h"
+#include "store/dialect.h"
 #include "store/sqlrun.h"
 
 #include <QSqlDriver>
@@ -14,7 +15,7 @@ namespace {
 struct Column
 {
     const char *name;
-    const char *pgType; // the SQLite file takes TEXT, REAL or TEXT date-times
+    const char *pgType; // the portable type; the dialect gives the engine's (Dialect::columnType)
 };
 
 // Key and code columns keep their widths on the server (too long is an error,
@@ -32,12 +33,10 @@ const Column voucherColumns[] = {
     {"Dr_Amt", "double precision"}, {"End_Day", "timestamp"},
 };
 
-QString columnDdl(const Column &c, bool pg)
+QString columnDdl(const Column &c, const Dialect &dialect)
 {
     const QString pgType = QString::fromLatin1(c.pgType);
-    QString type = pg ? pgType
-        : pgType == QLatin1String("double precision") ? QStringLiteral("REAL")
-        : QStringLiteral("TEXT");
+    const QString type = dialect.columnType(pgType);
     QString ddl = QString::fromLatin1(c.name) + QLatin1Char(' ') + type;
     if (pgType == QLatin1String("double precision"))
         ddl += QStringLiteral(" NOT NULL DEFAULT 0");
@@ -52,20 +51,20 @@ QString table(const QString &name, const QStringList &columns, const QString &ke
         .arg(name, columns.join(QStringLiteral(",\n  ")), key);
 }
 
-QString codeTable(const CodeTable &code, bool pg)
+QString codeTable(const CodeTable &code, const Dialect &dialect)
 {
     QStringList ddl;
     for (const CodeColumn &column : code.columns)
-        ddl << column.name + (pg ? QStringLiteral(" varchar(%1)").arg(column.width) : QStringLiteral(" TEXT"))
+        ddl << column.name + QLatin1Char(' ') + dialect.codeColumnType(column.width)
                 + QStringLiteral(" NOT NULL DEFAULT ''");
     return table(code.name, ddl, code.key().name);
 }
 
-QStringList statements(bool pg)
+QStringList statements(const Dialect &dialect)
 {
     QStringList voucher;
     for (const Column &c : voucherColumns)
-        voucher << columnDdl(c, pg);
+        voucher << columnDdl(c, dialect);
     voucher << QStringLiteral("PRIMARY KEY (Serial_Jen, Serial_Bun, Serial_CrDr)");
     QStringList all;
     all << QStringLiteral("CREATE TABLE Account_Jen_AA (\n  %1\n)").arg(voucher.join(QStringLiteral(",\n  ")));
@@ -80,8 +79,8 @@ QStringList statements(bool pg)
         // The drawing of a number: the greatest voucher number of a trimmed date.
         << QStringLiteral("CREATE INDEX Account_Jen_AA_Max ON Account_Jen_AA (rtrim(Date_Day), Serial_Jen)");
     for (const CodeTable &code : codeTables())
-        all << codeTable(code, pg);
-    all << codeTable({QStringLiteral("Jen_Print"), {{QStringLiteral("Tot"), 2}}}, pg);
+        all << codeTable(code, dialect);
+    all << codeTable({QStringLiteral("Jen_Print"), {{QStringLiteral("Tot"), 2}}}, dialect);
     // The account searches take the accounts of a group by its code (the three
     // kubun columns joined): indexed on exactly that expression, a search reads
     // the groups it names instead of the whole chart once per group. The other
@@ -120,12 +119,13 @@ bool codeTablesEmpty(QSqlDatabase db)
 
 void createSchema(QSqlDatabase db)
 {
-    const bool pg = db.driverName() == QLatin1String("QPSQL");
-    // The file becomes the program's: its journal is the program's from now on.
-    if (!pg)
-        exec(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+    const Dialect &dialect = Dialect::of(db);
+    // The store becomes the program's: its settings (an SQLite file's journal)
+    // are the program's from now on.
+    for (const QString &setting : dialect.newStoreSettings())
+        exec(db, setting);
     Transaction transaction(db);
-    for (const QString &sql : statements(pg))
+    for (const QString &sql : statements(dialect))
         exec(db, sql);
     transaction.commit();
 }

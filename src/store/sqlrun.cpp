@@ -1,5 +1,7 @@
 #include "store/sqlrun.h"
 
+#include "store/dialect.h"
+
 #include "base/error.h"
 #include "store/connection.h"
 #include "store/statementwatch.h"
@@ -17,75 +19,13 @@ namespace {
 std::vector<QSqlQuery> failedInTransaction;
 int openTransactions = 0;
 
-// What kind of failure a database error is, for the clerk's message and for
-// whether the connection must be opened anew.
-enum class Fault { Refused, Lost, Full, ReadOnly, InputOutput, TimedOut, Busy, Denied };
-
-bool isPostgres(const QSqlDatabase &db)
-{
-    return db.driverName() == QLatin1String("QPSQL");
-}
-
-// On PostgreSQL every error the server reports carries a SQLSTATE; one without
-// is the client's own (the server gone, the connection closed, or a binding
-// fault), so the connection is asked whether it still answers.
-bool postgresAnswers(QSqlDatabase db)
-{
-    if (!db.isOpen())
-        return false;
-    QSqlQuery probe(db);
-    return probe.exec(QStringLiteral("select 1")) || !probe.lastError().nativeErrorCode().isEmpty();
-}
-
-Fault classify(QSqlDatabase db, const QSqlError &error)
-{
-    const QString code = error.nativeErrorCode();
-    if (isPostgres(db)) {
-        if (code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P")))
-            return Fault::Lost;
-        if (code.isEmpty())
-            return postgresAnswers(db) ? Fault::Refused : Fault::Lost;
-        if (code == QLatin1String("42501"))
-            return Fault::Denied;
-        if (code.startsWith(QLatin1String("53")))
-            return Fault::Full; // disk full, out of memory or connections
-        if (code == QLatin1String("25006"))
-            return Fault::ReadOnly;
-        if (code == QLatin1String("57014"))
-            return Fault::TimedOut; // the statement timeout
-        if (code == QLatin1String("55P03") || code == QLatin1String("40001") || code == QLatin1String("40P01"))
-            return Fault::Busy;
-        return Fault::Refused;
-    }
-    if (code.isEmpty())
-        return Fault::Refused;
-    switch (code.toInt() & 0xff) { // primary SQLite result codes
-    case 5:  // SQLITE_BUSY: another process holds the lock
-    case 6:  // SQLITE_LOCKED
-        return Fault::Busy;
-    case 8:  // SQLITE_READONLY: the file cannot be written
-        return Fault::ReadOnly;
-    case 13: // SQLITE_FULL
-        return Fault::Full;
-    case 10: // SQLITE_IOERR
-        return Fault::InputOutput;
-    case 14: // SQLITE_CANTOPEN
-    case 26: // SQLITE_NOTADB
-        return Fault::Lost;
-    case 23: // SQLITE_AUTH
-        return Fault::Denied;
-    default:
-        return Fault::Refused;
-    }
-}
-
 // The clerk's message for a failed statement; a lost connection is closed so
 // that the next statement reconnects.
 QString failure(QSqlDatabase db, const QSqlError &error)
 {
     // The engine's own words could quote a connection text: never a password.
     const QString detail = maskPassword(describe(error));
-    switch (classify(db, error)) {
+    switch (Dialect::of(db).classify(db, error)) {
     case Fault::Lost:
         closeLostConnection(db);
         return unreachableMessage(detail);
@@ -135,7 +75,7 @@ QString stalled(QSqlDatabase db, const QSqlError &error)
 // connection is the same connection, open again.
 bool reconnectedForRetry(QSqlDatabase db, const QSqlError &error)
 {
-    const Fault fault = classify(db, error);
+    const Fault fault = Dialect::of(db).classify(db, error);
     if (openTransactions > 0 || db.connectionName() != QLatin1String(connectionName)
         || (fault != Fault::Lost && fault != Fault::ReadOnly && fault != Fault::InputOutput))
         return false;
@@ -157,22 +97,13 @@ bool prepareQuery(QSqlQuery &query, QSqlDatabase db, const QString &text)
 
 bool begin(QSqlDatabase db, QSqlError &error)
 {
-    if (db.driverName() == QLatin1String("QSQLITE")) {
-        QSqlQuery query(db);
-        if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-            return true;
-        error = query.lastError();
-        return false;
-    }
     bool begun = false;
     {
         StatementWatch watch(db, watchTime());
-        begun = db.transaction();
+        begun = Dialect::of(db).begin(db, error);
     }
-    if (begun)
-        return true;
-    error = db.lastError(); // a BEGIN cut off is found lost, and tried once on a new connection
-    return false;
+    // A BEGIN cut off is found lost, and tried once on a new connection.
+    return begun;
 }
 
 } // namespace
@@ -250,33 +181,24 @@ Transaction::~Transaction()
 {
     // A connection lost on the way is closed already: the server or the file
     // has dropped the transaction itself.
-    if (m_open && m_db.isOpen()) {
-        if (m_db.driverName() == QLatin1String("QSQLITE"))
-            QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
-        else
-            m_db.rollback();
-    }
+    if (m_open && m_db.isOpen())
+        Dialect::of(m_db).rollback(m_db);
     if (--openTransactions == 0)
         failedInTransaction.clear();
 }
 
 void Transaction::commit()
 {
-    if (m_db.driverName() == QLatin1String("QSQLITE")) {
-        QSqlQuery query(m_db);
-        if (!query.exec(QStringLiteral("COMMIT")))
-            throw AppError(failure(m_db, query.lastError()));
-    } else {
-        bool committed = false;
-        bool cutOff = false;
-        {
-            StatementWatch watch(m_db, watchTime());
-            committed = m_db.commit();
-            cutOff = watch.cutOff();
-        }
-        if (!committed)
-            throw AppError(cutOff ? stalled(m_db, m_db.lastError()) : failure(m_db, m_db.lastError()));
+    bool committed = false;
+    bool cutOff = false;
+    QSqlError error;
+    {
+        StatementWatch watch(m_db, watchTime());
+        committed = Dialect::of(m_db).commit(m_db, error);
+        cutOff = watch.cutOff();
     }
+    if (!committed)
+        throw AppError(cutOff ? stalled(m_db, error) : failure(m_db, error));
     m_open = false;
 }
 

@@ -1,12 +1,13 @@
 #include "store/statementwatch.h"
 
+#include "store/dialect.h"
+
 #include <QSqlDriver>
 #include <QVariant>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <libpq-fe.h>
 #include <mutex>
 #include <sys/socket.h>
 #include <thread>
@@ -24,18 +25,10 @@ struct StatementWatch::State
 
 namespace {
 
-// The socket of a PostgreSQL connection, or -1.
+// The connection's network socket, or -1 for a file.
 int socketOf(const QSqlDatabase &db)
 {
-    if (db.driverName() != QLatin1String("QPSQL") || !db.isOpen())
-        return -1;
-    const QVariant handle = db.driver()->handle();
-    // The driver hands out libpq's connection, named by its struct or its typedef.
-    if (!handle.isValid()
-        || (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
-        return -1;
-    PGconn *connection = *static_cast<PGconn *const *>(handle.data());
-    return connection ? PQsocket(connection) : -1;
+    return Dialect::of(db).socket(db);
 }
 
 } // namespace

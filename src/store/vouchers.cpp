@@ -6,6 +6,7 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "store/connection.h"
+#include "store/dialect.h"
 #include "store/sqlrun.h"
 
 #include <QSqlQuery>
@@ -58,16 +59,13 @@ const QStringList lineCountStatement = {
 const QString debitSide = QStringLiteral("01");
 const QString creditSide = QStringLiteral("02");
 
-// Where the engines differ in numbering. On SQLite the write transaction begins
-// with BEGIN IMMEDIATE, so each writer already waits for the one before it.
-// PostgreSQL lets writers run side by side: the drawing of a date's numbers is
-// serialised by a lock that the transaction holds until it ends.
+// The drawing of a date's numbers waits for any other writer of that date,
+// however the engine makes it wait (see Dialect::numberingLock).
 void holdDateForNumbering(QSqlDatabase db, const QString &dateText)
 {
-    if (db.driverName() != QLatin1String("QPSQL"))
-        return;
-    run(db, {QStringLiteral("select pg_advisory_xact_lock(hashtext(:tbDate_Day))")},
-        {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
+    const QString lock = Dialect::of(db).numberingLock();
+    if (!lock.isEmpty())
+        run(db, {lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
 }
 
 // The values both statements give one line: codes, names, texts and amounts.
@@ -142,12 +140,11 @@ bool lineStored(QSqlDatabase db, const QString &lineKey)
 
 // A well-formed voucher number is its line's date, a hyphen and eight digits;
 // only those are drawn from. The condition tells them apart on either engine
-// (a GLOB on SQLite, a regular expression on PostgreSQL).
+// (Dialect::holdsNonDigit).
 QString wellFormedNumber(QSqlDatabase db)
 {
     const QString tail = QStringLiteral("substr(rtrim(Serial_Jen), length(rtrim(Date_Day)) + 2)");
-    const QString nonDigit = db.driverName() == QLatin1String("QPSQL") ? tail + QStringLiteral(" ~ '[^0-9]'")
-                                                                      : tail + QStringLiteral(" GLOB '*[^0-9]*'");
+    const QString nonDigit = Dialect::of(db).holdsNonDigit(tail);
     return QStringLiteral("(length(rtrim(Serial_Jen)) = length(rtrim(Date_Day)) + 9"
                           " and substr(rtrim(Serial_Jen), 1, length(rtrim(Date_Day)) + 1) = rtrim(Date_Day) || '-'"
                           " and not (%1))")

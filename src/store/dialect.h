@@ -1,0 +1,61 @@
+#pragma once
+// What differs between the engines, in one place. One object per engine,
+// chosen once from the connection's driver; every other file of the store
+// asks it instead of looking at the driver itself. Another engine would be one
+// more class here (and its connection options in connection.cpp).
+#include "store/connection.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+
+namespace store {
+
+// What kind of failure a database error is, for the clerk's message and for
+// whether the connection must be opened anew.
+enum class Fault { Refused, Lost, Full, ReadOnly, InputOutput, TimedOut, Busy, Denied };
+
+class Dialect
+{
+public:
+    // The dialect of a connection (SQLite for any driver not known).
+    static const Dialect &of(const QSqlDatabase &db);
+    virtual ~Dialect() = default;
+
+    virtual Engine engine() const = 0;
+
+    // The write transaction: on SQLite it takes the file's write lock at once,
+    // so writers queue at the start instead of failing at their first write.
+    virtual bool begin(QSqlDatabase db, QSqlError &error) const = 0;
+    virtual bool commit(QSqlDatabase db, QSqlError &error) const = 0;
+    virtual void rollback(QSqlDatabase db) const = 0;
+
+    // A statement (parameter :tbDate_Day) that keeps other writers from drawing
+    // numbers of the same date until the transaction ends; empty where the
+    // write transaction does that already.
+    virtual QString numberingLock() const = 0;
+
+    // Column types: a portable type as the server takes it ("varchar(20)",
+    // "text", "double precision", "timestamp"), and a code table's text column.
+    virtual QString columnType(const QString &portable) const = 0;
+    virtual QString codeColumnType(int width) const = 0;
+    // Statements that make a new, empty store the program's own (its journal).
+    virtual QStringList newStoreSettings() const = 0;
+
+    // A condition true when the text `expression` holds a character other than
+    // a digit.
+    virtual QString holdsNonDigit(const QString &expression) const = 0;
+
+    // A temporary table for the length of a transaction: what follows its
+    // CREATE TEMP TABLE, and what drops it before and after (nothing where the
+    // transaction's end drops it).
+    virtual QString tempTableOptions() const = 0;
+    virtual QString dropTempTable(const QString &name) const = 0;
+
+    virtual Fault classify(QSqlDatabase db, const QSqlError &error) const = 0;
+
+    // The connection's network socket, -1 when it has none (a file).
+    virtual int socket(const QSqlDatabase &db) const = 0;
+};
+
+} // namespace store
