@@ -7,6 +7,7 @@
 #include "ui/fields.h"
 #include "ui/hourglass.h"
 #include "base/text.h"
+#include "store/voucherline.h"
 #include "store/vouchers.h"
 
 #include <QApplication>
@@ -40,24 +41,16 @@ const CodeCheck codeChecks[] = {
 // amounts read without their leading blanks.
 static store::LineFields readLine(const EntryWindow &w, const QString &side, int n)
 {
-    auto text = [&](const char *kind) { return w.field(side + QLatin1String(kind), n)->text(); };
-    auto code = [&](const char *kind) { return hiddenCode(w.field(side + QLatin1String(kind), n)); };
     store::LineFields line;
-    line.acCode = code("Ac_JenName");
-    line.acName = text("Ac_JenName");
-    line.acText = text("Ac_Text");
-    line.itemCode = code("Item_Name");
-    line.itemName = text("Item_Name");
-    line.kubunCode = code("Kubun_Name");
-    line.kubunName = text("Kubun_Name");
-    line.projectCode = code("Project_Name");
-    line.projectName = text("Project_Name");
-    line.buserCode = code("Buser_Name");
-    line.buserName = text("Buser_Name");
-    line.sawonCode = code("Sawon_Name");
-    line.sawonName = text("Sawon_Name");
-    line.crAmt = Str_ToFloat(Str_LTrim(text("Cr_Amt")));
-    line.drAmt = Str_ToFloat(Str_LTrim(text("Dr_Amt")));
+    for (const store::LineColumn &column : store::lineColumns()) {
+        if (!column.panelField)
+            continue;
+        const QLineEdit *field = w.field(side + QLatin1String(column.panelField), n);
+        if (column.typedAmount)
+            line.*column.typedAmount = Str_ToFloat(Str_LTrim(field->text()));
+        else if (column.typed)
+            line.*column.typed = column.hiddenCode ? hiddenCode(field) : field->text();
+    }
     return line;
 }
 

@@ -7,6 +7,7 @@
 #include "ui/fields.h"
 #include "ui/hourglass.h"
 #include "base/text.h"
+#include "store/voucherline.h"
 #include "store/vouchers.h"
 
 #include <QApplication>
@@ -121,26 +122,22 @@ void EntryWindow::pPanel_DisplayQuery()
         store::loadVoucherLines(Str_RTrim(edDate->text()) + branchCode(), voucher);
     clearPanelFields();
     auto fill = [this](const store::StoredLine &line, const QString &side, int n) {
-        auto set = [&](const char *kind, const QString &text, const QString *code) {
-            QLineEdit *edit = field(side + QLatin1String(kind), n);
-            edit->setText(text);
-            if (code)
-                setHiddenCode(edit, *code);
-        };
         field(QStringLiteral("edSerial_Bun"), n)->setText(line.Serial_Bun);
-        set("Serial_CrDr", line.Serial_CrDr, nullptr);
+        field(side + QStringLiteral("Serial_CrDr"), n)->setText(line.Serial_CrDr);
         // Remembered with the line, so that a correction can tell whether
         // somebody else saved the line after it was loaded.
         setLoadedEndDay(field(side + QLatin1String("Serial_CrDr"), n), line.End_Day_Text);
-        set("Ac_JenName", line.Ac_JenName, &line.Ac_JenCode);
-        set("Kubun_Name", line.Kubun_Name, &line.Kubun_Code);
-        set("Sawon_Name", line.Sawon_Name, &line.Sawon_Code);
-        set("Buser_Name", line.Buser_Name, &line.Buser_Code);
-        set("Project_Name", line.Project_Name, &line.Project_Code);
-        set("Ac_Text", line.Ac_Text, nullptr);
-        set("Item_Name", line.Item_Name, &line.Item_Code);
-        set("Cr_Amt", amountForm(line.Cr_Amt), nullptr);
-        set("Dr_Amt", amountForm(line.Dr_Amt), nullptr);
+        for (const store::LineColumn &column : store::lineColumns()) {
+            if (!column.panelField)
+                continue;
+            QLineEdit *edit = field(side + QLatin1String(column.panelField), n);
+            if (column.storedAmount)
+                edit->setText(amountForm(line.*column.storedAmount));
+            else if (column.hiddenCode)
+                setHiddenCode(edit, line.*column.stored);
+            else
+                edit->setText(line.*column.stored);
+        }
     };
     struct Found
     {

@@ -63,9 +63,9 @@ EntryWindow::~EntryWindow()
 
 void EntryWindow::buildHeader()
 {
-    headerLabel(QStringLiteral("기준일자"), 8, this);
-    headerLabel(QStringLiteral("본지점구분"), 80, this);
-    headerLabel(QStringLiteral("전표번호"), 172, this);
+    QLabel *dateLabel = headerLabel(QStringLiteral("기준일자"), 8, this);
+    QLabel *branchLabel = headerLabel(QStringLiteral("본지점구분"), 80, this);
+    QLabel *serialLabel = headerLabel(QStringLiteral("전표번호"), 172, this);
 
     edDate = new QLineEdit(QStringLiteral("2001-05-30"), this);
     edDate->setObjectName(QStringLiteral("edDate"));
@@ -82,6 +82,10 @@ void EntryWindow::buildHeader()
     edSerial->setObjectName(QStringLiteral("edSerial"));
     edSerial->setGeometry(172, 18, 125, 20);
     edSerial->setEnabled(false);
+    // The header labels stand over their fields: a screen reader names the box by them.
+    dateLabel->setBuddy(edDate);
+    branchLabel->setBuddy(cbKubun);
+    serialLabel->setBuddy(edSerial);
     edSerial->setStyleSheet(QStringLiteral("QLineEdit { background: #00FFFF; color: #000000; }"));
     // The installed Korean font runs a little wider than the fields were drawn
     // for: tighten the letters so that a whole date and number stay in view.
@@ -162,13 +166,6 @@ void EntryWindow::nameForScreenReaders()
     cbKubun->setAccessibleName(QStringLiteral("본지점구분"));
     cbKubun->lineEdit()->setAccessibleName(QStringLiteral("본지점구분"));
     edSerial->setAccessibleName(QStringLiteral("전표번호"));
-    // The header labels stand over their fields: a reader names the box by them.
-    const std::pair<QString, QWidget *> labelled[] = {
-        {QStringLiteral("기준일자"), edDate}, {QStringLiteral("본지점구분"), cbKubun}, {QStringLiteral("전표번호"), edSerial}};
-    for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
-        for (const auto &[text, box] : labelled)
-            if (label->text() == text)
-                label->setBuddy(box);
     for (QPushButton *button : {InsertBtn, CancelBtn, SaveBtn, DeleteBtn, PrintBtn, CloseBtn})
         accessible::nameButton(button);
     accessible::describeGrid(DBGrid1, QStringLiteral("전표 목록"));

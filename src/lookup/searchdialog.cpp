@@ -116,8 +116,13 @@ void SearchDialog::build()
     nameForScreenReaders();
     // Key preview: the dialog sees every key before the control that has the focus.
     installEventFilter(this);
-    for (QWidget *child : findChildren<QWidget *>())
-        child->installEventFilter(this);
+    QList<QWidget *> keyed{m_code, m_name, m_search, m_searchBtn, m_grid};
+    for (QPushButton *button : std::as_const(m_barButtons))
+        keyed << button;
+    if (m_chooser)
+        keyed << m_chooser << m_chooser->lineEdit();
+    for (QWidget *control : keyed)
+        control->installEventFilter(this);
 }
 
 void SearchDialog::buildBand()
@@ -187,6 +192,7 @@ void SearchDialog::buildButtonBar(QWidget *band)
     for (const auto &b : buttons) {
         QPushButton *made = button(QString::fromLatin1(b.name), b.caption, bar, QRect(x, 7, 80, 25));
         made->setEnabled(false);
+        m_barButtons << made;
         x += 81;
         m_closeBtn = made; // the last one made is the close button
     }
@@ -245,7 +251,8 @@ void SearchDialog::nameForScreenReaders()
         m_chooser->setAccessibleDescription(QStringLiteral("거래처 은행 구분"));
         m_chooser->lineEdit()->setAccessibleName(QStringLiteral("거래처 은행 구분"));
     }
-    for (QPushButton *b : findChildren<QPushButton *>())
+    accessible::nameButton(m_searchBtn);
+    for (QPushButton *b : std::as_const(m_barButtons))
         accessible::nameButton(b);
     accessible::describeGrid(m_grid, QStringLiteral("검색 결과"));
 }

@@ -81,6 +81,7 @@ private:
     QLineEdit *m_search = nullptr;
     QPushButton *m_searchBtn = nullptr;
     QPushButton *m_closeBtn = nullptr;
+    QList<QPushButton *> m_barButtons; // the button bar, the close button last
     QComboBox *m_chooser = nullptr;
     QTableView *m_grid = nullptr;
     QStandardItemModel *m_model = nullptr;

@@ -3,6 +3,7 @@
 #include "store/codetables.h"
 #include "store/csvimport.h"
 #include "store/dialect.h"
+#include "store/voucherline.h"
 #include "store/sqlrun.h"
 
 #include <QSqlDriver>
@@ -12,30 +13,11 @@ namespace store {
 
 namespace {
 
-struct Column
-{
-    const char *name;
-    const char *pgType; // the portable type; the dialect gives the engine's (Dialect::columnType)
-};
-
 // Key and code columns keep their widths on the server (too long is an error,
 // never a cut); names and descriptions are unbounded text, stored whole.
-const Column voucherColumns[] = {
-    {"Serial", "varchar(100)"},     {"Serial_Jen", "varchar(20)"},   {"Serial_Bun", "varchar(3)"},
-    {"Serial_CrDr", "varchar(3)"},  {"Month_Char", "varchar(2)"},    {"Year_Char", "varchar(4)"},
-    {"Date_Day", "varchar(10)"},    {"Table_Kubun", "varchar(5)"},   {"Kubun_Bon", "varchar(6)"},
-    {"Kubun_Jen", "varchar(2)"},    {"Kubun_Amt", "varchar(2)"},     {"Form_Kubun", "varchar(10)"},
-    {"Giel_Serial", "varchar(30)"}, {"Ac_JenCode", "varchar(20)"},   {"Ac_JenName", "text"},
-    {"Ac_Text", "text"},            {"Item_Code", "varchar(20)"},    {"Item_Name", "text"},
-    {"Kubun_Code", "varchar(20)"},  {"Kubun_Name", "text"},          {"Project_Code", "varchar(20)"},
-    {"Project_Name", "text"},       {"Buser_Code", "varchar(20)"},   {"Buser_Name", "text"},
-    {"Sawon_Code", "varchar(20)"},  {"Sawon_Name", "text"},          {"Cr_Amt", "double precision"},
-    {"Dr_Amt", "double precision"}, {"End_Day", "timestamp"},
-};
-
-QString columnDdl(const Column &c, const Dialect &dialect)
+QString columnDdl(const LineColumn &c, const Dialect &dialect)
 {
-    const QString pgType = QString::fromLatin1(c.pgType);
+    const QString pgType = QString::fromLatin1(c.type);
     const QString type = dialect.columnType(pgType);
     QString ddl = QString::fromLatin1(c.name) + QLatin1Char(' ') + type;
     if (pgType == QLatin1String("double precision"))
@@ -63,7 +45,7 @@ QString codeTable(const CodeTable &code, const Dialect &dialect)
 QStringList statements(const Dialect &dialect)
 {
     QStringList voucher;
-    for (const Column &c : voucherColumns)
+    for (const LineColumn &c : lineColumns())
         voucher << columnDdl(c, dialect);
     voucher << QStringLiteral("PRIMARY KEY (Serial_Jen, Serial_Bun, Serial_CrDr)");
     QStringList all;

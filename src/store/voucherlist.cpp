@@ -3,6 +3,8 @@
 // loading of one voucher back into the panels.
 #include "store/vouchers.h"
 
+#include "store/voucherline.h"
+
 #include "base/amount.h"
 #include "base/text.h"
 #include "store/connection.h"
@@ -139,21 +141,6 @@ std::vector<ListRow> listRows(QSqlQuery query)
     return rows;
 }
 
-const std::pair<const char *, QString StoredLine::*> storedTexts[] = {
-    {"Serial", &StoredLine::Serial},           {"Serial_Jen", &StoredLine::Serial_Jen},
-    {"Serial_Bun", &StoredLine::Serial_Bun},   {"Serial_CrDr", &StoredLine::Serial_CrDr},
-    {"Month_Char", &StoredLine::Month_Char},   {"Year_Char", &StoredLine::Year_Char},
-    {"Date_Day", &StoredLine::Date_Day},       {"Table_Kubun", &StoredLine::Table_Kubun},
-    {"Kubun_Bon", &StoredLine::Kubun_Bon},     {"Kubun_Jen", &StoredLine::Kubun_Jen},
-    {"Kubun_Amt", &StoredLine::Kubun_Amt},     {"Form_Kubun", &StoredLine::Form_Kubun},
-    {"Giel_Serial", &StoredLine::Giel_Serial}, {"Ac_JenCode", &StoredLine::Ac_JenCode},
-    {"Ac_JenName", &StoredLine::Ac_JenName},   {"Ac_Text", &StoredLine::Ac_Text},
-    {"Item_Code", &StoredLine::Item_Code},     {"Item_Name", &StoredLine::Item_Name},
-    {"Kubun_Code", &StoredLine::Kubun_Code},   {"Kubun_Name", &StoredLine::Kubun_Name},
-    {"Project_Code", &StoredLine::Project_Code}, {"Project_Name", &StoredLine::Project_Name},
-    {"Buser_Code", &StoredLine::Buser_Code},   {"Buser_Name", &StoredLine::Buser_Name},
-    {"Sawon_Code", &StoredLine::Sawon_Code},   {"Sawon_Name", &StoredLine::Sawon_Name},
-};
 
 } // namespace
 
@@ -220,10 +207,12 @@ std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &s
     const Columns columns(query);
     while (query.next()) {
         StoredLine line;
-        for (const auto &[column, member] : storedTexts)
-            line.*member = columns.text(column);
-        line.Cr_Amt = columns.number("Cr_Amt");
-        line.Dr_Amt = columns.number("Dr_Amt");
+        for (const LineColumn &column : lineColumns()) {
+            if (column.stored)
+                line.*column.stored = columns.text(column.name);
+            else if (column.storedAmount)
+                line.*column.storedAmount = columns.number(column.name);
+        }
         line.End_Day_Text = columns.value("End_Day_Text").toString();
         line.End_Day = endDayFrom(line.End_Day_Text);
         lines.push_back(line);

@@ -8,6 +8,7 @@
 #include "store/connection.h"
 #include "store/dialect.h"
 #include "store/sqlrun.h"
+#include "store/voucherline.h"
 
 #include <QSqlQuery>
 #include <optional>
@@ -18,37 +19,37 @@ namespace {
 
 constexpr int lastSequence = 99999999; // eight digits
 
-const QStringList insertStatement = {
-    QStringLiteral("  Insert  Into  Account_Jen_AA       ("),
-    QStringLiteral("    Serial, Serial_Jen, Serial_Bun, Serial_CrDr, Month_Char,"),
-    QStringLiteral("    Year_Char, Date_Day, Table_Kubun, Kubun_Bon, Kubun_Jen, Kubun_Amt, Form_Kubun,"),
-    QStringLiteral("    Giel_Serial, Ac_JenCode, Ac_JenName, Ac_Text, Item_Code, Item_Name, Kubun_Code, Kubun_Name,"),
-    QStringLiteral("    Project_Code, Project_Name, Buser_Code, Buser_Name, Sawon_Code, Sawon_Name, Cr_Amt, Dr_Amt, End_Day   )"),
-    QStringLiteral("    Values    ("),
-    QStringLiteral("    :tbSerial, :tbSerial_Jen, :tbSerial_Bun, :tbSerial_CrDr, :tbMonth_Char,"),
-    QStringLiteral("    :tbYear_Char, :tbDate_Day, :tbTable_Kubun, :tbKubun_Bon, :tbKubun_Jen, :tbKubun_Amt, :tbForm_Kubun,"),
-    QStringLiteral("    :tbGiel_Serial, :tbAc_JenCode, :tbAc_JenName, :tbAc_Text, :tbItem_Code, :tbItem_Name, :tbKubun_Code, :tbKubun_Name,"),
-    QStringLiteral("    :tbProject_Code, :tbProject_Name, :tbBuser_Code, :tbBuser_Name, :tbSawon_Code, :tbSawon_Name, :tbCr_Amt, :tbDr_Amt, :tbEnd_Day )"),
-};
+// Every column of a line, in the table's order, with its bound parameter.
+QStringList insertStatement()
+{
+    QStringList columns, parameters;
+    for (const LineColumn &column : lineColumns()) {
+        columns << QLatin1String(column.name);
+        parameters << lineParameter(column);
+    }
+    return {QStringLiteral("  Insert  Into  Account_Jen_AA  (%1)").arg(columns.join(QStringLiteral(", "))),
+            QStringLiteral("    Values  (%1)").arg(parameters.join(QStringLiteral(", ")))};
+}
 
-const QStringList updateStatement = {
-    QStringLiteral("  Update  Account_Jen_AA"),
-    QStringLiteral("          Set  Ac_JenCode   = :tbAc_JenCode,   Ac_JenName    = :tbAc_JenName,"),
-    QStringLiteral("               Ac_Text      = :tbAc_Text,"),
-    QStringLiteral("               Item_Code    = :tbItem_Code,    Item_Name     = :tbItem_Name,"),
-    QStringLiteral("               Kubun_Code   = :tbKubun_Code,   Kubun_Name    = :tbKubun_Name,"),
-    QStringLiteral("               Project_Code = :tbProject_Code, Project_Name  = :tbProject_Name,"),
-    QStringLiteral("               Buser_Code   = :tbBuser_Code,   Buser_Name    = :tbBuser_Name,"),
-    QStringLiteral("               Sawon_Code   = :tbSawon_Code,   Sawon_Name    = :tbSawon_Name,"),
-    QStringLiteral("               Cr_Amt       = :tbCr_Amt,       Dr_Amt        = :tbDr_Amt,"),
-    QStringLiteral("               End_Day      = :tbEnd_Day"),
-    QStringLiteral("  Where   rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr) = :tbSerial"),
-    // Unchanged since it was loaded: the stored value's own text is compared,
-    // a line without End_Day reading as ''; without a loaded value the line is
-    // compared with itself.
-    QStringLiteral("    And   coalesce(cast(End_Day as varchar(40)), '')"),
-    QStringLiteral("            = coalesce(:tbLoaded_End_Day, cast(End_Day as varchar(40)), '')"),
-};
+// What a correction writes: every column a panel gives, and End_Day.
+QStringList updateStatement()
+{
+    QStringList set;
+    for (const LineColumn &column : lineColumns())
+        if (column.typed || column.typedAmount)
+            set << QStringLiteral("%1 = %2").arg(QLatin1String(column.name), lineParameter(column));
+    set << QStringLiteral("End_Day = :tbEnd_Day");
+    return {
+        QStringLiteral("  Update  Account_Jen_AA"),
+        QStringLiteral("     Set  ") + set.join(QStringLiteral(",\n          ")),
+        QStringLiteral("  Where   rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr) = :tbSerial"),
+        // Unchanged since it was loaded: the stored value's own text is compared,
+        // a line without End_Day reading as ''; without a loaded value the line is
+        // compared with itself.
+        QStringLiteral("    And   coalesce(cast(End_Day as varchar(40)), '')"),
+        QStringLiteral("            = coalesce(:tbLoaded_End_Day, cast(End_Day as varchar(40)), '')"),
+    };
+}
 
 const QStringList lineCountStatement = {
     QStringLiteral("  Select  Count(*)  As  Serial"),
@@ -68,21 +69,20 @@ void holdDateForNumbering(QSqlDatabase db, const QString &dateText)
         run(db, {lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
 }
 
-// The values both statements give one line: codes, names, texts and amounts.
+// The values both statements give one line from its panel: codes, names,
+// texts and amounts, and the time of the writing.
 Params lineValues(const LineFields &line)
 {
-    return {
-        {QStringLiteral(":tbAc_JenCode"), line.acCode},     {QStringLiteral(":tbAc_JenName"), line.acName},
-        {QStringLiteral(":tbAc_Text"), line.acText},        {QStringLiteral(":tbItem_Code"), line.itemCode},
-        {QStringLiteral(":tbItem_Name"), line.itemName},    {QStringLiteral(":tbKubun_Code"), line.kubunCode},
-        {QStringLiteral(":tbKubun_Name"), line.kubunName},  {QStringLiteral(":tbProject_Code"), line.projectCode},
-        {QStringLiteral(":tbProject_Name"), line.projectName}, {QStringLiteral(":tbBuser_Code"), line.buserCode},
-        {QStringLiteral(":tbBuser_Name"), line.buserName},  {QStringLiteral(":tbSawon_Code"), line.sawonCode},
-        {QStringLiteral(":tbSawon_Name"), line.sawonName},  {QStringLiteral(":tbCr_Amt"), line.crAmt},
-        {QStringLiteral(":tbDr_Amt"), line.drAmt},
-        // Read for each line, as the time of its own writing.
-        {QStringLiteral(":tbEnd_Day"), endDayValue(QDateTime::currentDateTime())},
-    };
+    Params params;
+    for (const LineColumn &column : lineColumns()) {
+        if (column.typed)
+            params.emplace_back(lineParameter(column), line.*column.typed);
+        else if (column.typedAmount)
+            params.emplace_back(lineParameter(column), line.*column.typedAmount);
+    }
+    // Read for each line, as the time of its own writing.
+    params.emplace_back(QStringLiteral(":tbEnd_Day"), endDayValue(QDateTime::currentDateTime()));
+    return params;
 }
 
 void insertLine(QSqlDatabase db, const NewVoucher &voucher, const QString &serialJen,
@@ -107,7 +107,7 @@ void insertLine(QSqlDatabase db, const NewVoucher &voucher, const QString &seria
     };
     for (auto &value : lineValues(line))
         params.push_back(std::move(value));
-    run(db, insertStatement, params);
+    run(db, insertStatement(), params);
 }
 
 // Entry order, the debit line of each entry before its credit line.
@@ -129,7 +129,7 @@ bool updateLine(QSqlDatabase db, const QString &lineKey, const LineFields &line,
     if (loaded)
         loadedValue = *loaded;
     params.emplace_back(QStringLiteral(":tbLoaded_End_Day"), loadedValue);
-    return run(db, updateStatement, params).numRowsAffected() > 0;
+    return run(db, updateStatement(), params).numRowsAffected() > 0;
 }
 
 bool lineStored(QSqlDatabase db, const QString &lineKey)

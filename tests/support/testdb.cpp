@@ -1,5 +1,7 @@
 #include "support/testdb.h"
 
+#include "store/voucherline.h"
+
 #include "base/error.h"
 #include "store/schema.h"
 #include "store/sqlrun.h"
@@ -12,24 +14,7 @@
 
 namespace {
 
-const char *const lineColumns[] = {
-    "Serial", "Serial_Jen", "Serial_Bun", "Serial_CrDr", "Month_Char", "Year_Char", "Date_Day",
-    "Table_Kubun", "Kubun_Bon", "Kubun_Jen", "Kubun_Amt", "Form_Kubun", "Giel_Serial",
-    "Ac_JenCode", "Ac_JenName", "Ac_Text", "Item_Code", "Item_Name", "Kubun_Code", "Kubun_Name",
-    "Project_Code", "Project_Name", "Buser_Code", "Buser_Name", "Sawon_Code", "Sawon_Name",
-};
-
 using store::StoredLine;
-QString StoredLine::*const lineMembers[] = {
-    &StoredLine::Serial, &StoredLine::Serial_Jen, &StoredLine::Serial_Bun, &StoredLine::Serial_CrDr,
-    &StoredLine::Month_Char, &StoredLine::Year_Char, &StoredLine::Date_Day, &StoredLine::Table_Kubun,
-    &StoredLine::Kubun_Bon, &StoredLine::Kubun_Jen, &StoredLine::Kubun_Amt, &StoredLine::Form_Kubun,
-    &StoredLine::Giel_Serial, &StoredLine::Ac_JenCode, &StoredLine::Ac_JenName, &StoredLine::Ac_Text,
-    &StoredLine::Item_Code, &StoredLine::Item_Name, &StoredLine::Kubun_Code, &StoredLine::Kubun_Name,
-    &StoredLine::Project_Code, &StoredLine::Project_Name, &StoredLine::Buser_Code, &StoredLine::Buser_Name,
-    &StoredLine::Sawon_Code, &StoredLine::Sawon_Name,
-};
-static_assert(std::size(lineColumns) == std::size(lineMembers));
 
 QString testFolder()
 {
@@ -98,17 +83,14 @@ void insertStoredLine(const StoredLine &line)
 {
     QStringList names, holders;
     store::Params params;
-    for (size_t i = 0; i < std::size(lineColumns); ++i) {
-        const QString name = QString::fromLatin1(lineColumns[i]);
-        names << name;
-        holders << QLatin1Char(':') + name;
-        params.emplace_back(QLatin1Char(':') + name, line.*lineMembers[i]);
+    for (const store::LineColumn &column : store::lineColumns()) {
+        names << QLatin1String(column.name);
+        holders << store::lineParameter(column);
+        const QVariant value = column.stored ? QVariant(line.*column.stored)
+            : column.storedAmount            ? QVariant(line.*column.storedAmount)
+                                             : store::endDayValue(line.End_Day);
+        params.emplace_back(holders.last(), value);
     }
-    names << QStringLiteral("Cr_Amt") << QStringLiteral("Dr_Amt") << QStringLiteral("End_Day");
-    holders << QStringLiteral(":Cr_Amt") << QStringLiteral(":Dr_Amt") << QStringLiteral(":End_Day");
-    params.emplace_back(QStringLiteral(":Cr_Amt"), line.Cr_Amt);
-    params.emplace_back(QStringLiteral(":Dr_Amt"), line.Dr_Amt);
-    params.emplace_back(QStringLiteral(":End_Day"), store::endDayValue(line.End_Day));
     store::run(store::account(),
                {QStringLiteral("INSERT INTO Account_Jen_AA (%1)").arg(names.join(QStringLiteral(", "))),
                 QStringLiteral("VALUES (%1)").arg(holders.join(QStringLiteral(", ")))},
@@ -142,10 +124,12 @@ std::vector<StoredLine> TestDatabase::allLines()
     std::vector<StoredLine> lines;
     while (query.next()) {
         StoredLine line;
-        for (size_t i = 0; i < std::size(lineColumns); ++i)
-            line.*lineMembers[i] = query.value(QString::fromLatin1(lineColumns[i])).toString();
-        line.Cr_Amt = query.value(QStringLiteral("Cr_Amt")).toDouble();
-        line.Dr_Amt = query.value(QStringLiteral("Dr_Amt")).toDouble();
+        for (const store::LineColumn &column : store::lineColumns()) {
+            if (column.stored)
+                line.*column.stored = query.value(QLatin1String(column.name)).toString();
+            else if (column.storedAmount)
+                line.*column.storedAmount = query.value(QLatin1String(column.name)).toDouble();
+        }
         line.End_Day_Text = query.value(QStringLiteral("End_Day_Text")).toString();
         line.End_Day = store::endDayFrom(line.End_Day_Text);
         lines.push_back(line);
