@@ -1,6 +1,7 @@
 #include "store/connection.h"
 
 #include "entry/error.h"
+#include "store/ledgerguard.h"
 
 #include <QDir>
 #include <QFile>
@@ -222,6 +223,7 @@ QSqlDatabase account()
     openWithLogin(db, attempt);
     current = attempt;
     applySessionSettings(db, current.engine);
+    ledger::prepareConnection(db);
     accountWasOpen = true;
     return db;
 }

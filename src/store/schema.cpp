@@ -2,6 +2,7 @@
 
 #include "store/codetables.h"
 #include "store/csvimport.h"
+#include "store/ledgerguard.h"
 #include "store/sqlrun.h"
 
 #include <QSqlDriver>
@@ -118,13 +119,24 @@ bool codeTablesEmpty(QSqlDatabase db)
     return true;
 }
 
-void createSchema(QSqlDatabase db)
+void createSchema(QSqlDatabase db, bool guard)
 {
     const bool pg = db.driverName() == QLatin1String("QPSQL");
     Transaction transaction(db);
     for (const QString &sql : statements(pg))
         exec(db, sql);
+    if (guard)
+        for (const QString &sql : ledger::guardStatements(db))
+            exec(db, sql);
     transaction.commit();
+}
+
+QStringList voucherColumnNames()
+{
+    QStringList names;
+    for (const Column &c : voucherColumns)
+        names << QString::fromLatin1(c.name);
+    return names;
 }
 
 } // namespace store

@@ -2,6 +2,7 @@
 
 #include "entry/error.h"
 #include "store/connection.h"
+#include "store/ledgerguard.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -73,6 +74,8 @@ Fault classify(QSqlDatabase db, const QSqlError &error)
 // that the next statement reconnects.
 QString failure(QSqlDatabase db, const QSqlError &error)
 {
+    if (const std::optional<QString> refused = ledger::refusal(db, error))
+        return *refused;
     const QString detail = describe(error);
     switch (classify(db, error)) {
     case Fault::Lost:
