@@ -3,6 +3,7 @@
 #include "entry/entrywindow.h"
 #include "lookup/resolution.h"
 #include "lookup/searchdialogs.h"
+#include "print/dayprint.h"
 #include "print/fmqrmarvet3.h"
 #include "print/voucherprint.h"
 
@@ -26,6 +27,7 @@ void connectPrinting(EntryWindow &w)
         ref.serialText = w.edSerial->text();
         return print::previewVoucher(&w, ref);
     });
+    w.setDayPrint([&w] { return print::previewDay(&w, w.edDate->text(), w.branchCode()); });
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+class QAction;
 class QComboBox;
 class QFrame;
 class QPushButton;
@@ -35,6 +36,9 @@ public:
     QPushButton *InsertBtn = nullptr, *CancelBtn = nullptr, *SaveBtn = nullptr;
     QPushButton *DeleteBtn = nullptr, *PrintBtn = nullptr, *CloseBtn = nullptr;
     QTableView *DBGrid1 = nullptr;
+    // Every voucher of the listed date and branch printed at once: Ctrl+P, and
+    // in the grid's context menu with its key shown.
+    QAction *PrintDayAction = nullptr;
     EntryPanel *panel(int number) const { return m_panels.at(size_t(number - 1)); }
     // A panel field by its full name, e.g. "edCR_Ac_JenName_02".
     QLineEdit *field(const QString &name) const;
@@ -92,6 +96,7 @@ public:
     void SaveBtnClick();
     void DeleteBtnClick();
     void PrintBtnClick();
+    void PrintDayClick();
     void CloseBtnClick();
 
     // What happens when a line's name field is left (installed by the lookup
@@ -102,6 +107,8 @@ public:
     // true when a sheet was shown.
     using PrintPreview = std::function<bool()>;
     void setPrintPreview(PrintPreview preview) { m_print = std::move(preview); }
+    // The preview of the listed day's sheets (installed by the print side).
+    void setDayPrint(PrintPreview preview) { m_printDay = std::move(preview); }
 
 signals:
     // The window is closing: the program's other windows go with it.
@@ -117,6 +124,7 @@ private:
     void buildPanelArea();
     void setTabOrder();
     void connectHandlers();
+    void addDayPrintCommand();
     void nameForScreenReaders();
     void watch(QWidget *widget);
 
@@ -160,6 +168,7 @@ private:
     bool m_branchTyped = false;
     FieldExit m_fieldExit;
     PrintPreview m_print;
+    PrintPreview m_printDay;
 };
 
 // Characters the date field and the amount fields accept.

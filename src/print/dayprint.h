@@ -22,8 +22,7 @@ using DayProgress = std::function<void(int done, int total)>;
 // The sheets of the day's vouchers of a branch (its code), or of every branch
 // for an empty code; each is counted as printed. Throws AppError when the
 // database refuses.
-std::vector<SheetData> gatherDay(const QString &dateText, const QString &branchCode,
-                                 const DayProgress &progress = {});
+std::vector<SheetData> gatherDay(const QString &dateText, const QString &branchCode, const DayProgress &progress = {});
 
 // The entry window's command: previews the listed day's sheets in one window,
 // from which they are printed or saved as one PDF file. Returns false, showing

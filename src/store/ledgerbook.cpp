@@ -14,18 +14,21 @@ namespace {
 
 std::vector<HistoryEntry> history(const QString &where, const Params &params)
 {
-    QSqlQuery query = run(account(), {
-        QStringLiteral("Select  History_Id, Changed_At, Changed_By, Program, Action, Date_Day, Serial_Jen,"),
-        QStringLiteral("        Serial_Bun, Serial_CrDr, Before_Values, After_Values"),
-        QStringLiteral("From    Ledger_History"),
-        QStringLiteral("Where   ") + where,
-        QStringLiteral("Order   By  History_Id"),
-    }, params);
+    QSqlQuery query =
+        run(account(),
+            {
+                QStringLiteral("Select  History_Id, Changed_At, Changed_By, Program, Action, Date_Day, Serial_Jen,"),
+                QStringLiteral("        Serial_Bun, Serial_CrDr, Before_Values, After_Values"),
+                QStringLiteral("From    Ledger_History"),
+                QStringLiteral("Where   ") + where,
+                QStringLiteral("Order   By  History_Id"),
+            },
+            params);
     std::vector<HistoryEntry> entries;
     while (query.next()) {
         HistoryEntry e;
         e.id = query.value(0).toLongLong();
-        QString *texts[] = {&e.changedAt, &e.changedBy, &e.program, &e.action, &e.dateDay,
+        QString *texts[] = {&e.changedAt, &e.changedBy, &e.program,    &e.action, &e.dateDay,
                             &e.serialJen, &e.serialBun, &e.serialCrDr, &e.before, &e.after};
         for (int i = 0; i < 10; ++i)
             *texts[i] = query.value(i + 1).toString();
@@ -46,7 +49,8 @@ Params withBranch(Params params, const QString &branchCode)
 
 std::vector<HistoryEntry> voucherHistory(const QString &serialJen)
 {
-    return history(QStringLiteral("Serial_Jen = :tbSerial_Jen"), {{QStringLiteral(":tbSerial_Jen"), Str_DelSpace(serialJen)}});
+    return history(QStringLiteral("Serial_Jen = :tbSerial_Jen"),
+                   {{QStringLiteral(":tbSerial_Jen"), Str_DelSpace(serialJen)}});
 }
 
 std::vector<HistoryEntry> dayHistory(const QString &dateDay)
@@ -86,12 +90,14 @@ int notePrint(const QString &serialJen)
     QSqlDatabase db = account();
     const Params key = {{QStringLiteral(":tbSerial_Jen"), Str_DelSpace(serialJen)}};
     Transaction transaction(db);
-    run(db, {
-        QStringLiteral("Insert Into Ledger_Print (Serial_Jen, Print_Count) Values (:tbSerial_Jen, 1)"),
-        QStringLiteral("On Conflict (Serial_Jen) Do Update Set Print_Count = Ledger_Print.Print_Count + 1"),
-    }, key);
-    QSqlQuery query = run(db, {QStringLiteral("Select Print_Count From Ledger_Print Where Serial_Jen = :tbSerial_Jen")},
-                          key);
+    run(db,
+        {
+            QStringLiteral("Insert Into Ledger_Print (Serial_Jen, Print_Count) Values (:tbSerial_Jen, 1)"),
+            QStringLiteral("On Conflict (Serial_Jen) Do Update Set Print_Count = Ledger_Print.Print_Count + 1"),
+        },
+        key);
+    QSqlQuery query =
+        run(db, {QStringLiteral("Select Print_Count From Ledger_Print Where Serial_Jen = :tbSerial_Jen")}, key);
     const int count = query.next() ? query.value(0).toInt() : 1;
     query.finish();
     transaction.commit();
@@ -101,15 +107,18 @@ int notePrint(const QString &serialJen)
 std::vector<DayVoucher> dayVouchers(const QString &dateDay, const QString &branchCode)
 {
     const bool oneBranch = !Str_DelSpace(branchCode).isEmpty();
-    QSqlQuery query = run(account(), {
-        QStringLiteral("Select   rtrim(Serial_Jen) As Serial_Jen, min(rtrim(Kubun_Bon)) As Kubun_Bon"),
-        QStringLiteral("From     Account_Jen_AA"),
-        QStringLiteral("Where    rtrim(Date_Day) = :tbDate_Day  and  rtrim(Kubun_Jen) = '3'"),
-        QStringLiteral("and      rtrim(Form_Kubun) = 'A005'"),
-        oneBranch ? QStringLiteral("and  rtrim(Kubun_Bon) = :tbKubun_Bon") : QString(),
-        QStringLiteral("Group By rtrim(Serial_Jen)"),
-        QStringLiteral("Order By 1"),
-    }, withBranch({{QStringLiteral(":tbDate_Day"), Str_DelSpace(dateDay)}}, branchCode));
+    QSqlQuery query =
+        run(account(),
+            {
+                QStringLiteral("Select   rtrim(Serial_Jen) As Serial_Jen, min(rtrim(Kubun_Bon)) As Kubun_Bon"),
+                QStringLiteral("From     Account_Jen_AA"),
+                QStringLiteral("Where    rtrim(Date_Day) = :tbDate_Day  and  rtrim(Kubun_Jen) = '3'"),
+                QStringLiteral("and      rtrim(Form_Kubun) = 'A005'"),
+                oneBranch ? QStringLiteral("and  rtrim(Kubun_Bon) = :tbKubun_Bon") : QString(),
+                QStringLiteral("Group By rtrim(Serial_Jen)"),
+                QStringLiteral("Order By 1"),
+            },
+            withBranch({{QStringLiteral(":tbDate_Day"), Str_DelSpace(dateDay)}}, branchCode));
     std::vector<DayVoucher> vouchers;
     while (query.next())
         vouchers.push_back({query.value(0).toString(), query.value(1).toString()});
@@ -123,16 +132,19 @@ LineTable linesBetween(const QString &fromDate, const QString &toDate, const QSt
     QStringList selected;
     for (const QString &column : table.columns)
         selected << (column == QLatin1String("End_Day") ? QStringLiteral("cast(End_Day as varchar(40)) As End_Day")
-                                                         : column);
+                                                        : column);
     const bool oneBranch = !Str_DelSpace(branchCode).isEmpty();
-    QSqlQuery query = run(account(), {
-        QStringLiteral("Select   ") + selected.join(QLatin1String(", ")),
-        QStringLiteral("From     Account_Jen_AA"),
-        QStringLiteral("Where    rtrim(Date_Day) >= :tbFrom  and  rtrim(Date_Day) <= :tbTo"),
-        oneBranch ? QStringLiteral("and  rtrim(Kubun_Bon) = :tbKubun_Bon") : QString(),
-        QStringLiteral("Order By rtrim(Date_Day), Serial_Jen, Serial_Bun, Serial_CrDr"),
-    }, withBranch({{QStringLiteral(":tbFrom"), Str_DelSpace(fromDate)}, {QStringLiteral(":tbTo"), Str_DelSpace(toDate)}},
-                  branchCode));
+    QSqlQuery query = run(account(),
+                          {
+                              QStringLiteral("Select   ") + selected.join(QLatin1String(", ")),
+                              QStringLiteral("From     Account_Jen_AA"),
+                              QStringLiteral("Where    rtrim(Date_Day) >= :tbFrom  and  rtrim(Date_Day) <= :tbTo"),
+                              oneBranch ? QStringLiteral("and  rtrim(Kubun_Bon) = :tbKubun_Bon") : QString(),
+                              QStringLiteral("Order By rtrim(Date_Day), Serial_Jen, Serial_Bun, Serial_CrDr"),
+                          },
+                          withBranch({{QStringLiteral(":tbFrom"), Str_DelSpace(fromDate)},
+                                      {QStringLiteral(":tbTo"), Str_DelSpace(toDate)}},
+                                     branchCode));
     const int count = int(table.columns.size());
     while (query.next()) {
         QVariantList row;

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -107,7 +108,8 @@ QString lockTrigger(const char *event, const QString &when)
 
 QString lockedDate(const char *row)
 {
-    return QStringLiteral("rtrim(%1.Date_Day) <= (SELECT Lock_Until FROM Ledger_Lock WHERE Id = 1 AND Lock_Until <> '')")
+    return QStringLiteral(
+               "rtrim(%1.Date_Day) <= (SELECT Lock_Until FROM Ledger_Lock WHERE Id = 1 AND Lock_Until <> '')")
         .arg(QLatin1String(row));
 }
 
@@ -207,7 +209,12 @@ const Dialect dialect{
      QStringLiteral("ledger_line_history_update"), QStringLiteral("ledger_line_history_delete"),
      QStringLiteral("ledger_history_keep_update"), QStringLiteral("ledger_history_keep_delete"),
      QStringLiteral("ledger_lock_keep"), QStringLiteral("ledger_lock_history")},
-    statements, presentCount, signWrites, endWrites, prepare, refusal,
+    statements,
+    presentCount,
+    signWrites,
+    endWrites,
+    prepare,
+    refusal,
 };
 
 } // namespace sqlite
@@ -285,10 +292,12 @@ QStringList statements()
                                 "  END IF;\n"
                                 "  RETURN NULL;")
                      .arg(historyColumns, now, who)),
-        QStringLiteral("CREATE OR REPLACE TRIGGER ledger_line_lock BEFORE INSERT OR UPDATE OR DELETE ON Account_Jen_AA\n"
-                       "FOR EACH ROW EXECUTE FUNCTION ledger_line_lock()"),
-        QStringLiteral("CREATE OR REPLACE TRIGGER ledger_line_history AFTER INSERT OR UPDATE OR DELETE ON Account_Jen_AA\n"
-                       "FOR EACH ROW EXECUTE FUNCTION ledger_line_history()"),
+        QStringLiteral(
+            "CREATE OR REPLACE TRIGGER ledger_line_lock BEFORE INSERT OR UPDATE OR DELETE ON Account_Jen_AA\n"
+            "FOR EACH ROW EXECUTE FUNCTION ledger_line_lock()"),
+        QStringLiteral(
+            "CREATE OR REPLACE TRIGGER ledger_line_history AFTER INSERT OR UPDATE OR DELETE ON Account_Jen_AA\n"
+            "FOR EACH ROW EXECUTE FUNCTION ledger_line_history()"),
         QStringLiteral("CREATE OR REPLACE TRIGGER ledger_history_keep BEFORE UPDATE OR DELETE ON Ledger_History\n"
                        "FOR EACH ROW EXECUTE FUNCTION ledger_history_keep()"),
         QStringLiteral("CREATE OR REPLACE TRIGGER ledger_history_keep_truncate BEFORE TRUNCATE ON Ledger_History\n"
@@ -305,7 +314,8 @@ int presentCount(QSqlDatabase db, const QStringList &tables, const QStringList &
     QStringList found;
     for (const QString &table : tables)
         found << QStringLiteral("(CASE WHEN to_regclass('%1') IS NULL THEN 0 ELSE 1 END)").arg(table.toLower());
-    found << QStringLiteral("(SELECT count(*) FROM pg_trigger WHERE tgname IN (%1))").arg(quotedList(triggers));
+    if (!triggers.isEmpty())
+        found << QStringLiteral("(SELECT count(*) FROM pg_trigger WHERE tgname IN (%1))").arg(quotedList(triggers));
     return countOf(db, QStringLiteral("SELECT ") + found.join(QLatin1String(" + ")));
 }
 
@@ -327,8 +337,11 @@ std::optional<QString> refusal(QSqlDatabase, const QSqlError &error)
         return QStringLiteral("변경 이력은 고치거나 지울 수 없습니다. 데이타베이스는 바뀌지 않았습니다.");
     if (code != QLatin1String("JP001"))
         return std::nullopt;
-    // The message begins with the lock date.
-    return lockedMessage(error.databaseText().trimmed().section(QLatin1Char(' '), 0, 0));
+    // The trigger's message begins with the lock date.
+    const QRegularExpressionMatch date =
+        QRegularExpression(QStringLiteral("(\\S+) ") + QRegularExpression::escape(lockedText))
+            .match(error.databaseText());
+    return lockedMessage(date.hasMatch() ? date.captured(1) : QString());
 }
 
 const Dialect dialect{
@@ -336,7 +349,12 @@ const Dialect dialect{
     {QStringLiteral("ledger_line_lock"), QStringLiteral("ledger_line_history"), QStringLiteral("ledger_history_keep"),
      QStringLiteral("ledger_history_keep_truncate"), QStringLiteral("ledger_lock_keep"),
      QStringLiteral("ledger_lock_history")},
-    statements, presentCount, noSigning, noSigning, prepare, refusal,
+    statements,
+    presentCount,
+    noSigning,
+    noSigning,
+    prepare,
+    refusal,
 };
 
 } // namespace postgres

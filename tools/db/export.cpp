@@ -16,8 +16,8 @@
 
 #include <cstdio>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <iconv.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dbtool {
@@ -34,8 +34,8 @@ QString csvField(const QVariant &value, bool amount)
     if (amount)
         return QString::number(value.toDouble(), 'g', 15);
     QString text = value.toString();
-    if (text.contains(QLatin1Char('"')) || text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('\n'))
-        || text.contains(QLatin1Char('\r')) || text != text.trimmed()) {
+    if (text.contains(QLatin1Char('"')) || text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('\n')) ||
+        text.contains(QLatin1Char('\r')) || text != text.trimmed()) {
         text.replace(QLatin1String("\""), QLatin1String("\"\""));
         text = QLatin1Char('"') + text + QLatin1Char('"');
     }
@@ -97,8 +97,9 @@ int writeCsv(const store::LineTable &table, const QString &file, bool cp949)
     }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        err() << QStringLiteral("파일을 쓸 수 없습니다: %1 (%2). 아무것도 쓰지 않았습니다.").arg(file, out.errorString())
-              << Qt::endl;
+        err()
+            << QStringLiteral("파일을 쓸 수 없습니다: %1 (%2). 아무것도 쓰지 않았습니다.").arg(file, out.errorString())
+            << Qt::endl;
         return OutputError;
     }
     return Success;
@@ -113,8 +114,8 @@ std::optional<lxw_datetime> dateTimeOf(const QString &column, const QString &tex
     } else if (column == QLatin1String("End_Day")) {
         const QDateTime at = store::endDayFrom(text);
         if (at.isValid() && at.date().year() >= 1900)
-            return lxw_datetime{at.date().year(), at.date().month(), at.date().day(), at.time().hour(),
-                                at.time().minute(), at.time().second() + at.time().msec() / 1000.0};
+            return lxw_datetime{at.date().year(), at.date().month(),  at.date().day(),
+                                at.time().hour(), at.time().minute(), at.time().second() + at.time().msec() / 1000.0};
     }
     return std::nullopt;
 }
@@ -136,8 +137,8 @@ bool writeWorkbook(const store::LineTable &table, const QByteArray &path)
     format_set_num_format(moment, "yyyy-mm-dd hh:mm:ss");
     bool ok = sheet != nullptr;
     for (int c = 0; ok && c < table.columns.size(); ++c)
-        ok = worksheet_write_string(sheet, 0, lxw_col_t(c), table.columns[c].toUtf8().constData(), header)
-            == LXW_NO_ERROR;
+        ok = worksheet_write_string(sheet, 0, lxw_col_t(c), table.columns[c].toUtf8().constData(), header) ==
+             LXW_NO_ERROR;
     for (size_t r = 0; ok && r < table.rows.size(); ++r) {
         const lxw_row_t row = lxw_row_t(r + 1);
         for (int c = 0; ok && c < table.columns.size(); ++c) {
@@ -148,11 +149,10 @@ bool writeWorkbook(const store::LineTable &table, const QByteArray &path)
                 ok = worksheet_write_number(sheet, row, col, value.toDouble(), amount) == LXW_NO_ERROR;
             } else if (std::optional<lxw_datetime> at = dateTimeOf(column, value.toString())) {
                 ok = worksheet_write_datetime(sheet, row, col, &*at,
-                                              column == QLatin1String("Date_Day") ? day : moment)
-                    == LXW_NO_ERROR;
+                                              column == QLatin1String("Date_Day") ? day : moment) == LXW_NO_ERROR;
             } else if (!value.toString().isEmpty()) {
-                ok = worksheet_write_string(sheet, row, col, value.toString().toUtf8().constData(), nullptr)
-                    == LXW_NO_ERROR;
+                ok = worksheet_write_string(sheet, row, col, value.toString().toUtf8().constData(), nullptr) ==
+                     LXW_NO_ERROR;
             }
         }
     }
@@ -179,16 +179,16 @@ int writeXlsx(const store::LineTable &table, const QString &file)
     // The library writes to a name: a temporary file beside the target takes
     // it, and only a complete workbook flushed to the disk is renamed.
     const QFileInfo target(file);
-    QTemporaryFile temporary(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-                             + QStringLiteral(".XXXXXX"));
+    QTemporaryFile temporary(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                             QStringLiteral(".XXXXXX"));
     bool ok = temporary.open();
     const QByteArray path = QFile::encodeName(temporary.fileName());
     temporary.close();
     // A temporary file is its owner's alone; the export gets the usual mode.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ok = ok && ::chmod(path.constData(), 0666 & ~mask) == 0 && writeWorkbook(table, path) && syncFile(path)
-        && ::rename(path.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) == 0;
+    ok = ok && ::chmod(path.constData(), 0666 & ~mask) == 0 && writeWorkbook(table, path) && syncFile(path) &&
+         ::rename(path.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) == 0;
     if (!ok) {
         err() << QStringLiteral("파일을 쓸 수 없습니다: %1. 아무것도 쓰지 않았습니다.").arg(file) << Qt::endl;
         return OutputError;
@@ -207,9 +207,9 @@ int runExport(const QStringList &arguments)
 {
     Options options;
     if (!readOptions(arguments, {QStringLiteral("--from"), QStringLiteral("--to"), QStringLiteral("--branch")},
-                     {QStringLiteral("--cp949")}, options)
-        || options.plain.size() != 1 || !options.values.contains(QStringLiteral("--from"))
-        || !options.values.contains(QStringLiteral("--to")))
+                     {QStringLiteral("--cp949")}, options) ||
+        options.plain.size() != 1 || !options.values.contains(QStringLiteral("--from")) ||
+        !options.values.contains(QStringLiteral("--to")))
         return usageOf("export");
     const QString from = options.values.value(QStringLiteral("--from"));
     const QString to = options.values.value(QStringLiteral("--to"));

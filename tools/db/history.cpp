@@ -15,8 +15,8 @@ namespace {
 QString actionName(const QString &action)
 {
     static const QMap<QString, QString> names = {
-        {QStringLiteral("insert"), QStringLiteral("등록")}, {QStringLiteral("update"), QStringLiteral("수정")},
-        {QStringLiteral("delete"), QStringLiteral("삭제")}, {QStringLiteral("lock"), QStringLiteral("마감")},
+        {QStringLiteral("insert"), QStringLiteral("등록")},      {QStringLiteral("update"), QStringLiteral("수정")},
+        {QStringLiteral("delete"), QStringLiteral("삭제")},      {QStringLiteral("lock"), QStringLiteral("마감")},
         {QStringLiteral("unlock"), QStringLiteral("마감 해제")},
     };
     return names.value(action, action);
@@ -46,8 +46,8 @@ QString shown(const QString &value)
 void printEntry(const store::HistoryEntry &e)
 {
     const QString who = e.changedBy.isEmpty() && e.program.isEmpty()
-        ? QStringLiteral("(프로그램 밖에서)")
-        : QStringLiteral("%1 (%2)").arg(e.changedBy, e.program);
+                            ? QStringLiteral("(프로그램 밖에서)")
+                            : QStringLiteral("%1 (%2)").arg(e.changedBy, e.program);
     QString line = QStringLiteral("%1  %2  ").arg(e.changedAt, actionName(e.action));
     if (!e.serialJen.isEmpty())
         line += QStringLiteral("%1 %2 %3  ").arg(e.serialJen, e.serialBun, e.serialCrDr);
@@ -57,8 +57,9 @@ void printEntry(const store::HistoryEntry &e)
         // A change: the columns that changed, before and after.
         for (auto it = after.cbegin(); it != after.cend(); ++it)
             if (before.value(it.key()) != it.value())
-                out() << QStringLiteral("    %1: %2 → %3").arg(it.key(), shown(before.value(it.key())), shown(it.value()))
-                      << Qt::endl;
+                out()
+                    << QStringLiteral("    %1: %2 → %3").arg(it.key(), shown(before.value(it.key())), shown(it.value()))
+                    << Qt::endl;
         return;
     }
     // A line written or deleted: what identifies it to a reader.
