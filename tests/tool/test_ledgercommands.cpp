@@ -135,8 +135,9 @@ private slots:
             << QStringList{"history", day + "-00000001"} << 0 << "Ac_Text: '하루 01 차변 적요' → '고친 적요'";
         QTest::newRow("a day's history holds every voucher of the day")
             << QStringList{"history", "--date", day} << 0 << day + "-00000004 01 02";
-        QTest::newRow("a number nobody wrote has no history") << QStringList{"history", "2001-05-30-00000099"} << 1
-                                                              << "전표번호 '2001-05-30-00000099'의 변경 이력이 없습니다.";
+        QTest::newRow("a number nobody wrote has no history")
+            << QStringList{"history", "2001-05-30-00000099"} << 1
+            << "전표번호 '2001-05-30-00000099'의 변경 이력이 없습니다.";
         QTest::newRow("a day that is not a date is refused")
             << QStringList{"history", "--date", "2001-02-30"} << 2 << "'2001-02-30'은(는) 날짜가 아닙니다";
         QTest::newRow("a number and a date at once is a usage error")
@@ -171,8 +172,8 @@ private slots:
         QCOMPARE(tool(*m_db, {"unlock"}).code, 0);
         run = tool(*m_db, {"lock"});
         QCOMPARE(run.code, 0);
-        QVERIFY2(run.out.contains("마감된 기간이 없습니다.") && run.out.contains("  마감  ")
-                     && run.out.contains("  마감 해제  ") && run.out.contains("jeonpyo-db"),
+        QVERIFY2(run.out.contains("마감된 기간이 없습니다.") && run.out.contains("  마감  ") &&
+                     run.out.contains("  마감 해제  ") && run.out.contains("jeonpyo-db"),
                  qPrintable(run.out));
         QCOMPARE(tool(*m_db, {"unlock"}).code, 1);
     }
@@ -204,11 +205,13 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said");
-        QTest::newRow("a day without vouchers") << QStringList{"--date", "2001-06-01"} << 1 << "2001-06-01 일자의 전표가 없습니다.";
+        QTest::newRow("a day without vouchers")
+            << QStringList{"--date", "2001-06-01"} << 1 << "2001-06-01 일자의 전표가 없습니다.";
         QTest::newRow("a date that is not a date") << QStringList{"--date", "2001-5-30"} << 2 << "날짜가 아닙니다";
         QTest::newRow("a voucher number and a date at once")
             << QStringList{day + "-00000001", "--date", day} << 2 << "사용법: jeonpyo-db pdf";
-        QTest::newRow("a folder that does not exist") << QStringList{"--date", day, "--to-missing"} << 5 << "파일을 쓸 수 없습니다";
+        QTest::newRow("a folder that does not exist")
+            << QStringList{"--date", day, "--to-missing"} << 5 << "파일을 쓸 수 없습니다";
     }
     void aDaysPdfRefusesBadInputAndWritesNothing()
     {
@@ -286,12 +289,12 @@ private slots:
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said");
-        QTest::newRow("a range given backwards") << QStringList{"--from", "2001-05-31", "--to", day} << "out.csv" << 2
-                                                 << "기간이 거꾸로입니다";
-        QTest::newRow("a start that is not a date") << QStringList{"--from", "어제", "--to", day} << "out.xlsx" << 2
-                                                    << "시작일자 '어제'은(는) 날짜가 아닙니다";
-        QTest::newRow("a file neither CSV nor XLSX") << QStringList{"--from", day, "--to", day} << "out.txt" << 2
-                                                     << ".csv나 .xlsx로 끝나야 합니다";
+        QTest::newRow("a range given backwards")
+            << QStringList{"--from", "2001-05-31", "--to", day} << "out.csv" << 2 << "기간이 거꾸로입니다";
+        QTest::newRow("a start that is not a date")
+            << QStringList{"--from", "어제", "--to", day} << "out.xlsx" << 2 << "시작일자 '어제'은(는) 날짜가 아닙니다";
+        QTest::newRow("a file neither CSV nor XLSX")
+            << QStringList{"--from", day, "--to", day} << "out.txt" << 2 << ".csv나 .xlsx로 끝나야 합니다";
         QTest::newRow("CP949 asked of a workbook")
             << QStringList{"--from", day, "--to", day, "--cp949"} << "out.xlsx" << 2 << "--cp949는 CSV 파일에만";
         QTest::newRow("a folder that does not exist")
