@@ -383,10 +383,26 @@ bool installGuard(QSqlDatabase db)
 {
     if (guardInstalled(db))
         return false;
-    Transaction transaction(db);
-    for (const QString &sql : guardStatements(db))
-        exec(db, sql);
-    transaction.commit();
+    // Run on the connection as it is, without the store's handling of a lost
+    // connection: this also runs while the connection is being opened, and a
+    // file that may only be read must stay open for reading.
+    const bool sqlite = db.driverName() != QLatin1String("QPSQL");
+    QSqlQuery query(db);
+    if (!(sqlite ? query.exec(QStringLiteral("BEGIN IMMEDIATE")) : db.transaction()))
+        throw AppError(describe(sqlite ? query.lastError() : db.lastError()));
+    for (const QString &sql : guardStatements(db)) {
+        if (!query.exec(sql)) {
+            const QString message = describe(query.lastError());
+            query.finish();
+            sqlite ? void(QSqlQuery(db).exec(QStringLiteral("ROLLBACK"))) : void(db.rollback());
+            throw AppError(message);
+        }
+    }
+    if (!(sqlite ? query.exec(QStringLiteral("COMMIT")) : db.commit())) {
+        const QString message = describe(sqlite ? query.lastError() : db.lastError());
+        sqlite ? void(QSqlQuery(db).exec(QStringLiteral("ROLLBACK"))) : void(db.rollback());
+        throw AppError(message);
+    }
     return true;
 }
 

@@ -212,6 +212,8 @@ private slots:
             << QStringList{day + "-00000001", "--date", day} << 2 << "사용법: jeonpyo-db pdf";
         QTest::newRow("a folder that does not exist")
             << QStringList{"--date", day, "--to-missing"} << 5 << "파일을 쓸 수 없습니다";
+        QTest::newRow("one voucher into a folder that does not exist")
+            << QStringList{day + "-00000001", "--to-missing"} << 5 << "PDF 파일을 저장할 수 없습니다";
     }
     void aDaysPdfRefusesBadInputAndWritesNothing()
     {

@@ -27,8 +27,8 @@ int writeVoucher(const QString &number, const QString &file)
     try {
         print::renderVoucherPdf(ref, file);
     } catch (const AppError &error) {
-        err() << error.message() << Qt::endl;
-        return BadInput;
+        err() << error.message() << QStringLiteral(" 아무것도 쓰지 않았습니다.") << Qt::endl;
+        return OutputError;
     }
     out() << QStringLiteral("전표 %1을(를) '%2'에 저장했습니다.").arg(ref.serialText, file) << Qt::endl;
     return Success;
