@@ -24,7 +24,9 @@ void printHelp(QTextStream &stream)
         QString call = (QString::fromUtf8(command.name) + QLatin1Char(' ') + QString::fromUtf8(command.arguments))
                            .trimmed();
         // Hangul takes two columns on a terminal, as it takes two bytes in the code page.
-        call += QString(qMax(1, 24 - store::codePageWidth(call)), QLatin1Char(' '));
+        // A long call has its summary on the next line, under the others.
+        const int width = store::codePageWidth(call);
+        call += width < 24 ? QString(24 - width, QLatin1Char(' ')) : QStringLiteral("\n") + QString(26, QLatin1Char(' '));
         stream << QStringLiteral("  %1%2\n").arg(call, QString::fromUtf8(command.summary));
     }
     QStringList tables;
