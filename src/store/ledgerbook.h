@@ -2,7 +2,7 @@
 // The named operations on the books' guard and on whole days and periods: the
 // change history as recorded by the database, the lock date, the print count
 // of each voucher, the vouchers of a day and the lines of a period for export.
-// The engine-specific part (triggers, who writes) is in ledgerguard.h.
+// What differs between the engines (triggers, who writes) is in ledgerguard.h.
 #include <QDate>
 #include <QString>
 #include <QStringList>
