@@ -14,6 +14,7 @@ packages=(
   qt6-translations-l10n
   dpkg-dev appstream desktop-file-utils man-db
   cups-daemon cups-client printer-driver-cups-pdf
+  libxlsxwriter-dev
 )
 missing=()
 for p in "${packages[@]}"; do

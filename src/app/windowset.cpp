@@ -3,6 +3,7 @@
 #include "entry/entrywindow.h"
 #include "entry/resolution.h"
 #include "lookup/searchdialogs.h"
+#include "print/dayprint.h"
 #include "print/fmqrmarvet3.h"
 #include "print/voucherprint.h"
 
@@ -45,6 +46,7 @@ void connectPrinting(EntryWindow &w)
         ref.serialText = w.edSerial->text();
         return print::previewVoucher(&w, ref);
     });
+    w.setDayPrint([&w] { return print::previewDay(&w, w.edDate->text(), w.branchCode()); });
 }
 
 } // namespace

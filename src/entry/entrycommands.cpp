@@ -10,9 +10,11 @@
 #include "store/voucherline.h"
 #include "store/vouchers.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 
 namespace {
 
@@ -282,4 +284,28 @@ void EntryWindow::PrintBtnClick()
     }
     if (m_print && m_print())
         edSerial->clear();
+}
+
+void EntryWindow::addDayPrintCommand()
+{
+    PrintDayAction = new QAction(QStringLiteral("이 날의 전표 모두 출력"), this);
+    PrintDayAction->setObjectName(QStringLiteral("PrintDayAction"));
+    PrintDayAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    PrintDayAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(PrintDayAction);
+    DBGrid1->addAction(PrintDayAction);
+    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(PrintDayAction, &QAction::triggered, this, [this] { guarded([this] { PrintDayClick(); }, this); });
+}
+
+// The listed day as it is stored: the sheets of every voucher of the date and
+// branch, whichever row is chosen. The panels are left as they are.
+void EntryWindow::PrintDayClick()
+{
+    if (m_list->isEmpty()) {
+        showWarning(noDataMessage, this);
+        return;
+    }
+    if (m_printDay)
+        m_printDay();
 }

@@ -52,6 +52,7 @@ EntryWindow::EntryWindow(QWidget *parent) : QWidget(parent)
     buildPanelArea();
     setTabOrder();
     connectHandlers();
+    addDayPrintCommand();
     nameForScreenReaders();
     look::fixColours(this);
 }

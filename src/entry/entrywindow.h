@@ -12,6 +12,7 @@
 namespace entry {
 class SearchDoor;
 }
+class QAction;
 class QComboBox;
 class QFrame;
 class QPushButton;
@@ -43,6 +44,9 @@ public:
     QPushButton *InsertBtn = nullptr, *CancelBtn = nullptr, *SaveBtn = nullptr;
     QPushButton *DeleteBtn = nullptr, *PrintBtn = nullptr, *CloseBtn = nullptr;
     QTableView *DBGrid1 = nullptr;
+    // Every voucher of the listed date and branch printed at once: Ctrl+P, and
+    // in the grid's context menu with its key shown.
+    QAction *PrintDayAction = nullptr;
     EntryPanel *panel(int number) const { return m_panels.at(size_t(number - 1)); }
     // A panel field by its full name, e.g. "edCR_Ac_JenName_02".
     QLineEdit *field(const QString &name) const;
@@ -99,6 +103,7 @@ public:
     void SaveBtnClick();
     void DeleteBtnClick();
     void PrintBtnClick();
+    void PrintDayClick();
     void CloseBtnClick();
 
     // The search dialogs that leaving a line's name field opens (installed by
@@ -111,6 +116,8 @@ public:
     // true when a sheet was shown.
     using PrintPreview = std::function<bool()>;
     void setPrintPreview(PrintPreview preview) { m_print = std::move(preview); }
+    // The preview of the listed day's sheets (installed by the print side).
+    void setDayPrint(PrintPreview preview) { m_printDay = std::move(preview); }
 
 signals:
     // The window is closing: the program's other windows go with it.
@@ -126,6 +133,7 @@ private:
     void buildPanelArea();
     void setTabOrder();
     void connectHandlers();
+    void addDayPrintCommand();
     void nameForScreenReaders();
     void watch(QWidget *widget);
 
@@ -169,6 +177,7 @@ private:
     bool m_branchTyped = false;
     entry::SearchDoor *m_searchDoor = nullptr;
     PrintPreview m_print;
+    PrintPreview m_printDay;
 };
 
 // Characters the date field and the amount fields accept.

@@ -32,7 +32,9 @@ Band heading()
             {label(QStringLiteral("qlTitle"), QStringLiteral("대 체    전 표"), 115.6, 3.4, 20, true),
              label(QStringLiteral("qlKubun"), QStringLiteral("구    분 :"), 1.1, 11.9, 9, false),
              label(QStringLiteral("qlDate"), QStringLiteral("기준일자 : 2001-12-31"), 118.3, 12.7, 10, true),
-             label(QStringLiteral("qlJen"), QStringLiteral("전표번호 :"), 1.1, 16.4, 9, false)}};
+             label(QStringLiteral("qlJen"), QStringLiteral("전표번호 :"), 1.1, 16.4, 9, false),
+             // Empty on a voucher's first print.
+             label(QStringLiteral("qlReprint"), QString(), 235.3, 4.2, 11, true)}};
 }
 
 Band columnTitles()

@@ -108,4 +108,13 @@ QString applyMask(const QString &mask, const QVariant &value);
 // layout. Returns the number of pages, or 0 when the device cannot be painted.
 int render(const Report &report, const Rows &rows, QPagedPaintDevice &device);
 
+// Several reports of one page layout printed one after the other on one device
+// (a day's sheets in one file), each starting on a page of its own.
+struct Document
+{
+    const Report *report = nullptr;
+    Rows rows;
+};
+int render(const std::vector<Document> &documents, QPagedPaintDevice &device);
+
 } // namespace report

@@ -126,20 +126,30 @@ private:
 
 int render(const Report &report, const Rows &rows, QPagedPaintDevice &device)
 {
-    device.setPageLayout(report.pageLayout());
+    return render(std::vector<Document>{{&report, rows}}, device);
+}
+
+int render(const std::vector<Document> &documents, QPagedPaintDevice &device)
+{
+    if (documents.empty())
+        return 0;
+    device.setPageLayout(documents.front().report->pageLayout());
     QPainter painter;
     if (!painter.begin(&device))
         return 0;
-    const std::vector<Page> pages = paginate(report, rows.count);
-    const Sums sums = sumColumns(report, rows);
-    PagePainter pagePainter(report, rows, sums, painter);
-    for (size_t i = 0; i < pages.size(); ++i) {
-        if (i > 0)
-            device.newPage();
-        pagePainter.draw(pages[i]);
+    int drawn = 0;
+    for (const Document &document : documents) {
+        const std::vector<Page> pages = paginate(*document.report, document.rows.count);
+        const Sums sums = sumColumns(*document.report, document.rows);
+        PagePainter pagePainter(*document.report, document.rows, sums, painter);
+        for (const Page &page : pages) {
+            if (drawn++ > 0)
+                device.newPage();
+            pagePainter.draw(page);
+        }
     }
     painter.end();
-    return int(pages.size());
+    return drawn;
 }
 
 } // namespace report

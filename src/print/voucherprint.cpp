@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "print/fmqrmarvet3.h"
 #include "print/wholefile.h"
+#include "store/ledgerbook.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -79,7 +80,7 @@ public:
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
 };
 
-void savePdfAs(QWidget *parent, const SheetData &sheet, const QString &proposed)
+void savePdfAs(QWidget *parent, const std::vector<SheetData> &sheets, const QString &proposed)
 {
     QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("PDF로 저장"), proposed,
                                                 QStringLiteral("PDF 파일 (*.pdf)"));
@@ -87,23 +88,23 @@ void savePdfAs(QWidget *parent, const SheetData &sheet, const QString &proposed)
         return;
     if (!file.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
         file += QStringLiteral(".pdf");
-    guarded([&] { writeSheetPdf(sheet, file); }, parent);
+    guarded([&] { writeSheetsPdf(sheets, file); }, parent);
 }
 
-void addPdfAction(QPrintPreviewDialog &dialog, const SheetData &sheet, const QString &proposed)
+void addPdfAction(QPrintPreviewDialog &dialog, const std::vector<SheetData> &sheets, const QString &proposed)
 {
     auto *action = new QAction(QStringLiteral("PDF로 저장"), &dialog);
     action->setObjectName(QStringLiteral("savePdfAction"));
     action->setToolTip(QStringLiteral("전표를 PDF 파일로 저장합니다"));
     QObject::connect(action, &QAction::triggered, &dialog,
-                     [&dialog, &sheet, proposed] { savePdfAs(&dialog, sheet, proposed); });
+                     [&dialog, &sheets, proposed] { savePdfAs(&dialog, sheets, proposed); });
     if (auto *bar = dialog.findChild<QToolBar *>())
         bar->addAction(action);
     else
         dialog.addAction(action);
 }
 
-void showPreview(QWidget *parent, const SheetData &sheet, const QString &pdfFile)
+void showPreview(QWidget *parent, const std::vector<SheetData> &sheets, const QString &pdfFile)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(voucherSheet().pageLayout());
@@ -113,8 +114,8 @@ void showPreview(QWidget *parent, const SheetData &sheet, const QString &pdfFile
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("대체전표 미리보기"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&sheet](QPrinter *target) { renderSheet(sheet, *target); });
-    addPdfAction(dialog, sheet, pdfFile);
+                     [&sheets](QPrinter *target) { renderSheets(sheets, *target); });
+    addPdfAction(dialog, sheets, pdfFile);
     // Large enough to read the sheet, small enough for the screen it opens on.
     if (dialog.layout())
         dialog.layout()->activate();
@@ -137,6 +138,8 @@ SheetData gatherSheet(const VoucherRef &ref)
     sheet.qlKubun = QStringLiteral("구    분 :") + ref.branchText;
     sheet.qlJen = QStringLiteral("전표번호 :") + ref.serialText;
     sheet.qlDate = QStringLiteral("기준일자 : ") + ref.dateText;
+    if (!sheet.rows.empty())
+        sheet.qlReprint = reprintMark(ref.serialText);
     return sheet;
 }
 
@@ -148,8 +151,18 @@ bool previewVoucher(QWidget *parent, const VoucherRef &ref)
     if (previewHook)
         previewHook(sheet);
     else
-        showPreview(parent, sheet, suggestedPdfFile(ref.serialText));
+        showPreview(parent, {sheet}, suggestedPdfFile(ref.serialText));
     return true;
+}
+
+void previewSheets(QWidget *parent, const std::vector<SheetData> &sheets, const QString &pdfFile)
+{
+    if (previewHook) {
+        for (const SheetData &sheet : sheets)
+            previewHook(sheet);
+        return;
+    }
+    showPreview(parent, sheets, pdfFile);
 }
 
 QString suggestedPdfFile(const QString &serialText)
@@ -170,18 +183,34 @@ void setPreviewHook(std::function<void(const SheetData &)> hook)
 
 int renderSheet(const SheetData &sheet, QPagedPaintDevice &device)
 {
+    return renderSheets({sheet}, device);
+}
+
+int renderSheets(const std::vector<SheetData> &sheets, QPagedPaintDevice &device)
+{
     // Every print makes its own instance of the report and sets its headings.
-    report::Report report = voucherSheet();
-    report.setCaption(QStringLiteral("qlKubun"), sheet.qlKubun);
-    report.setCaption(QStringLiteral("qlJen"), sheet.qlJen);
-    report.setCaption(QStringLiteral("qlDate"), sheet.qlDate);
-    const report::Rows rows{int(sheet.rows.size()), [&sheet](int row, const QString &column) {
-                                return columnValue(sheet.rows[size_t(row)], column);
-                            }};
-    return report::render(report, rows, device);
+    std::vector<report::Report> reports;
+    std::vector<report::Document> documents;
+    reports.reserve(sheets.size());
+    for (const SheetData &sheet : sheets) {
+        report::Report &report = reports.emplace_back(voucherSheet());
+        report.setCaption(QStringLiteral("qlKubun"), sheet.qlKubun);
+        report.setCaption(QStringLiteral("qlJen"), sheet.qlJen);
+        report.setCaption(QStringLiteral("qlDate"), sheet.qlDate);
+        report.setCaption(QStringLiteral("qlReprint"), sheet.qlReprint);
+        documents.push_back({&report, {int(sheet.rows.size()), [&sheet](int row, const QString &column) {
+                                           return columnValue(sheet.rows[size_t(row)], column);
+                                       }}});
+    }
+    return report::render(documents, device);
 }
 
 void writeSheetPdf(const SheetData &sheet, const QString &file)
+{
+    writeSheetsPdf({sheet}, file);
+}
+
+void writeSheetsPdf(const std::vector<SheetData> &sheets, const QString &file)
 {
     // Drawn in memory first: the file is written whole or not at all.
     QBuffer buffer;
@@ -190,10 +219,24 @@ void writeSheetPdf(const SheetData &sheet, const QString &file)
         QPdfWriter writer(&buffer);
         writer.setTitle(QStringLiteral("대체전표"));
         writer.setCreator(QStringLiteral("Jeonpyo"));
-        if (renderSheet(sheet, writer) == 0)
+        if (renderSheets(sheets, writer) == 0)
             throw AppError(QStringLiteral("PDF 파일을 저장할 수 없습니다: %1").arg(QDir::toNativeSeparators(file)));
     }
     writeWholeFile(QStringLiteral("PDF"), file, buffer.data());
+}
+
+QString reprintMark(const QString &serialText)
+{
+    // A sheet is issued whether it is previewed, printed or saved; a count
+    // that cannot be written (a login that may only read) leaves the sheet
+    // without the mark rather than without the print.
+    int count = 0;
+    try {
+        count = store::notePrint(serialText);
+    } catch (const AppError &) {
+        return QString();
+    }
+    return count > 1 ? QStringLiteral("재발행 (%1회째 출력)").arg(count) : QString();
 }
 
 bool renderVoucherPdf(const VoucherRef &ref, const QString &file)

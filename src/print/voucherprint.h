@@ -28,10 +28,13 @@ struct SheetData
     QString qlKubun;
     QString qlJen;
     QString qlDate;
+    // "재발행 (n회째 출력)" on a voucher printed before, empty on its first print.
+    QString qlReprint;
     std::vector<store::PrintRow> rows;
 };
 
-// Runs Print_Count_Query and Print_Query for the voucher and sets the headings.
+// Runs Print_Count_Query and Print_Query for the voucher and sets the headings;
+// a voucher with rows is counted as printed once more (reprintMark).
 // Throws AppError when the database refuses.
 SheetData gatherSheet(const VoucherRef &ref);
 
@@ -51,8 +54,19 @@ void setPreviewHook(std::function<void(const SheetData &)> hook);
 
 // Draws the sheet onto a printer or PDF writer; returns the number of pages.
 int renderSheet(const SheetData &sheet, QPagedPaintDevice &device);
-// Writes the sheet as a PDF file; throws AppError when the file cannot be written.
+// Several sheets, each on a page of its own, in the order given.
+int renderSheets(const std::vector<SheetData> &sheets, QPagedPaintDevice &device);
+// Writes the sheet(s) as one PDF file, whole or not at all (written beside it,
+// flushed, then renamed); throws AppError when the file cannot be written.
 void writeSheetPdf(const SheetData &sheet, const QString &file);
+void writeSheetsPdf(const std::vector<SheetData> &sheets, const QString &file);
+
+// Several sheets in one preview window (the hook, when set, gets each sheet).
+void previewSheets(QWidget *parent, const std::vector<SheetData> &sheets, const QString &pdfFile);
+
+// Counts a print of the voucher in the store and returns the sheet's reprint
+// mark: empty on the first print, "재발행 (n회째 출력)" after.
+QString reprintMark(const QString &serialText);
 
 // For a command-line tool: the voucher's sheet as a PDF file. Returns false,
 // writing nothing, when there are no rows to print.

@@ -1,6 +1,7 @@
 #include "store/connection.h"
 
 #include "base/error.h"
+#include "store/ledgerguard.h"
 
 #include <QDir>
 #include <QFile>
@@ -415,6 +416,7 @@ QSqlDatabase account()
     applySessionSettings(db, current);
     if (current.engine == Engine::SQLite)
         openedFile = identityOf(current.file).value_or(FileIdentity{});
+    ledger::prepareConnection(db);
     accountWasOpen = true;
     return db;
 }

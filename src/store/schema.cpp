@@ -4,6 +4,7 @@
 #include "store/csvimport.h"
 #include "store/dialect.h"
 #include "store/voucherline.h"
+#include "store/ledgerguard.h"
 #include "store/sqlrun.h"
 
 #include <QSqlDriver>
@@ -99,7 +100,7 @@ bool codeTablesEmpty(QSqlDatabase db)
     return true;
 }
 
-void createSchema(QSqlDatabase db)
+void createSchema(QSqlDatabase db, bool guard)
 {
     const Dialect &dialect = Dialect::of(db);
     // The store becomes the program's: its settings (an SQLite file's journal)
@@ -109,7 +110,18 @@ void createSchema(QSqlDatabase db)
     Transaction transaction(db);
     for (const QString &sql : statements(dialect))
         exec(db, sql);
+    if (guard)
+        for (const QString &sql : ledger::guardStatements(db))
+            exec(db, sql);
     transaction.commit();
+}
+
+QStringList voucherColumnNames()
+{
+    QStringList names;
+    for (const LineColumn &c : lineColumns())
+        names << QString::fromLatin1(c.name);
+    return names;
 }
 
 } // namespace store

@@ -2,6 +2,7 @@
 // The tables the program reads and writes, created by the database tool (the
 // program itself creates no table).
 #include <QSqlDatabase>
+#include <QStringList>
 
 namespace store {
 
@@ -13,7 +14,11 @@ bool isEmptyDatabase(QSqlDatabase db);
 // True when none of the code tables holds a row.
 bool codeTablesEmpty(QSqlDatabase db);
 // Creates every table and index in one transaction and fills Jen_Print with
-// "01" to "10". Throws AppError when the database refuses.
-void createSchema(QSqlDatabase db);
+// "01" to "10". With `guard`, also the change history and the period lock
+// (ledgerguard.h); a bulk loader may leave them to installGuard() afterwards.
+// Throws AppError when the database refuses.
+void createSchema(QSqlDatabase db, bool guard = true);
+// The columns of the voucher table, in table order.
+QStringList voucherColumnNames();
 
 } // namespace store

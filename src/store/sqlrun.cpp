@@ -5,6 +5,7 @@
 #include "base/error.h"
 #include "store/connection.h"
 #include "store/statementwatch.h"
+#include "store/ledgerguard.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -23,6 +24,8 @@ int openTransactions = 0;
 // that the next statement reconnects.
 QString failure(QSqlDatabase db, const QSqlError &error)
 {
+    if (const std::optional<QString> refused = ledger::refusal(db, error))
+        return *refused;
     // The engine's own words could quote a connection text: never a password.
     const QString detail = maskPassword(describe(error));
     switch (Dialect::of(db).classify(db, error)) {

@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "store/connection.h"
 #include "store/dialect.h"
+#include "store/ledgerguard.h"
 #include "store/sqlrun.h"
 #include "store/voucherline.h"
 
@@ -239,7 +240,9 @@ SavedVoucher saveNewVoucher(const NewVoucher &voucher)
     holdDateForNumbering(db, voucher.dateText);
     SavedVoucher saved;
     saved.serialJen = Serial_Jen_MaxValue(voucher.dateText);
+    ledger::signWrites(db);
     writeLines(db, voucher, saved);
+    ledger::endWrites(db);
     transaction.commit();
     return saved;
 }
@@ -252,8 +255,10 @@ UpdateResult updateEntry(const QString &dateText, const QString &serialJen, cons
     const QString debitKey = entryKey + debitSide, creditKey = entryKey + creditSide;
     // A line that is gone or was saved again elsewhere leaves both as they were
     // (the transaction is rolled back); the count tells the two apart.
+    ledger::signWrites(db);
     if (updateLine(db, debitKey, entry.debit, entry.debitLoaded)
         && updateLine(db, creditKey, entry.credit, entry.creditLoaded)) {
+        ledger::endWrites(db);
         transaction.commit();
         return {UpdateOutcome::Written};
     }
@@ -264,11 +269,16 @@ UpdateResult updateEntry(const QString &dateText, const QString &serialJen, cons
 
 void deleteEntry(const QString &serialJenBun)
 {
-    run(account(), {
+    QSqlDatabase db = account();
+    Transaction transaction(db);
+    ledger::signWrites(db);
+    run(db, {
         QStringLiteral("Delete"),
         QStringLiteral("From    Account_Jen_AA"),
         QStringLiteral("Where   rtrim(Serial_Jen) || rtrim(Serial_Bun) = :tbSerial"),
     }, {{QStringLiteral(":tbSerial"), serialJenBun}});
+    ledger::endWrites(db);
+    transaction.commit();
 }
 
 int countVoucherLines(const QString &serialJen)

@@ -1,6 +1,7 @@
 #pragma once
 // The commands of jeonpyo-db: each is a function in its own file, listed once in
 // the table of commands.cpp, which the help text and the dispatch both read.
+#include <QMap>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QTextStream>
@@ -16,7 +17,7 @@ enum Exit {
     BadInput = 3,    // the input file cannot be read or has bad rows (nothing written)
     DatabaseError = 4, // the database cannot be reached, lacks the tables or refuses a statement
     NotOurs = 5,     // the file is not the program's database, or is damaged (left unchanged)
-    WriteError = 6,  // the output file cannot be written whole (nothing left in its place)
+    WriteError = 6,  // the output file cannot be written whole (nothing written, an old file left as it was)
 };
 
 struct Command
@@ -54,5 +55,24 @@ int runStatus(const QStringList &arguments);
 int runDemo(const QStringList &arguments);
 int runImport(const QStringList &arguments);
 int runPdf(const QStringList &arguments);
+int runHistory(const QStringList &arguments);
+int runLock(const QStringList &arguments);
+int runUnlock(const QStringList &arguments);
+int runExport(const QStringList &arguments);
+
+// Options of the form --name VALUE (and flags of the form --name) out of the
+// arguments; what is left are the plain arguments. False, with a message on
+// stderr, for an option without its value or one not listed.
+struct Options
+{
+    QMap<QString, QString> values;
+    QStringList plain;
+};
+bool readOptions(const QStringList &arguments, const QStringList &withValue, const QStringList &flags,
+                 Options &options);
+// A yyyy-MM-dd date that exists; otherwise a message on stderr naming `what`.
+bool checkDate(const QString &text, const QString &what);
+// The folder of `file` exists and may be written; otherwise a message.
+bool checkWritable(const QString &file);
 
 } // namespace dbtool
