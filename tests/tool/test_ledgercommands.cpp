@@ -122,7 +122,7 @@ private slots:
         const Run run = tool(*m_db, {"--help"});
         QCOMPARE(run.code, 0);
         for (const char *text : {"history 전표번호 | --date 일자", "lock [마감일자]", "unlock", "pdf --date 일자",
-                                 "export --from 일자 --to 일자", "5  출력 파일 오류"})
+                                 "export --from 일자 --to 일자", "6  출력 파일 오류"})
             QVERIFY2(run.out.contains(QString::fromUtf8(text)), text);
     }
 
