@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-qpa-plugins libpq-dev
   postgresql fonts-nanum fontconfig poppler-utils
   xvfb xauth openbox xdotool x11-utils imagemagick
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   qt6-translations-l10n
   dpkg-dev appstream desktop-file-utils man-db
   cups-daemon cups-client printer-driver-cups-pdf

@@ -1,15 +1,15 @@
 #include "app/application.h"
 
-#include "app/firststart.h"
 #include "app/commandline.h"
+#include "app/firststart.h"
 #include "app/logindialog.h"
-#include "ui/messages.h"
 #include "app/singleinstance.h"
 #include "app/windowset.h"
-#include "entry/entrywindow.h"
 #include "base/error.h"
+#include "entry/entrywindow.h"
 #include "print/fonts.h"
 #include "store/connection.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -36,8 +36,8 @@ public:
 // program of its own, never a hand-over to the window of the first.
 QString singleCopyKey()
 {
-    return store::resolveTarget().displayName() + QLatin1Char('\n') + qEnvironmentVariable("WAYLAND_DISPLAY")
-        + QLatin1Char('\n') + qEnvironmentVariable("DISPLAY");
+    return store::resolveTarget().displayName() + QLatin1Char('\n') + qEnvironmentVariable("WAYLAND_DISPLAY") +
+           QLatin1Char('\n') + qEnvironmentVariable("DISPLAY");
 }
 
 } // namespace

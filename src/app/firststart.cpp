@@ -1,12 +1,12 @@
 #include "app/firststart.h"
 
-#include "ui/messages.h"
 #include "base/error.h"
 #include "store/codetables.h"
 #include "store/connection.h"
 #include "store/csvimport.h"
 #include "store/demo.h"
 #include "store/schema.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QFile>

@@ -7,8 +7,7 @@
 class AppError : public std::runtime_error
 {
 public:
-    explicit AppError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
+    explicit AppError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
     QString message() const { return m_message; }
 
 private:

@@ -2,9 +2,9 @@
 // it formatted and mirrors it into the credit line, so every entry balances.
 #include "entry/entrywindow.h"
 
-#include "ui/messages.h"
 #include "base/amount.h"
 #include "base/text.h"
+#include "ui/messages.h"
 
 #include <QLineEdit>
 

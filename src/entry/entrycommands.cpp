@@ -2,13 +2,13 @@
 // then a new voucher, the correction of one entry, or its deletion.
 #include "entry/entrywindow.h"
 
-#include "ui/messages.h"
 #include "base/amount.h"
-#include "ui/fields.h"
-#include "ui/hourglass.h"
 #include "base/text.h"
 #include "store/voucherline.h"
 #include "store/vouchers.h"
+#include "ui/fields.h"
+#include "ui/hourglass.h"
+#include "ui/messages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -82,9 +82,10 @@ bool EntryWindow::correctionRefused(int number)
     for (const char *name : {"edCR_Cr_Amt", "edCR_Dr_Amt", "edDR_Cr_Amt", "edDR_Dr_Amt"}) {
         if (field(QLatin1String(name), number)->text() != unfitAmountMark())
             continue;
-        showWarning(QStringLiteral("%1번 항목의 저장된 금액을 읽을 수 없습니다. 차변 금액을 다시 입력한 뒤 저장하세요....")
-                        .arg(entry),
-                    this);
+        showWarning(
+            QStringLiteral("%1번 항목의 저장된 금액을 읽을 수 없습니다. 차변 금액을 다시 입력한 뒤 저장하세요....")
+                .arg(entry),
+            this);
         return true;
     }
     return false;
@@ -250,8 +251,8 @@ void EntryWindow::DeleteBtnClick()
             showWarning(QStringLiteral("그리드의 레코드를 선택하세요...."), this);
             return;
         }
-        store::deleteEntry(Str_DelSpace(edSerial->text())
-                           + Str_DelSpace(field(QStringLiteral("edSerial_Bun"), n)->text()));
+        store::deleteEntry(Str_DelSpace(edSerial->text()) +
+                           Str_DelSpace(field(QStringLiteral("edSerial_Bun"), n)->text()));
         edSerial->clear();
         panel(n)->hide();
     }

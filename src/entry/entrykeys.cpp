@@ -5,14 +5,14 @@
 #include "ui/messages.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDropEvent>
-#include <QMenu>
-#include <QMimeData>
-#include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTableView>
 
@@ -59,8 +59,8 @@ bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
         const auto *mouse = static_cast<QMouseEvent *>(event);
         // A click in the grid where no row stands (an empty list above all) is
         // a click in the grid all the same.
-        if (watched == DBGrid1->viewport() && mouse->button() == Qt::LeftButton
-            && !DBGrid1->indexAt(mouse->position().toPoint()).isValid()) {
+        if (watched == DBGrid1->viewport() && mouse->button() == Qt::LeftButton &&
+            !DBGrid1->indexAt(mouse->position().toPoint()).isValid()) {
             guarded([this] { DBGrid1CellClick(); }, this);
             return false;
         }
@@ -87,8 +87,8 @@ bool EntryWindow::keyPress(QObject *watched, QKeyEvent *event)
         guarded([this] { DBGrid1KeyDown(); }, this);
         return false;
     }
-    if (event->matches(QKeySequence::Paste)
-        && pastedTextTooLong(qobject_cast<QLineEdit *>(watched), QGuiApplication::clipboard()->text()))
+    if (event->matches(QKeySequence::Paste) &&
+        pastedTextTooLong(qobject_cast<QLineEdit *>(watched), QGuiApplication::clipboard()->text()))
         return true;
     if (!typesCharacter(event))
         return false;
@@ -131,9 +131,9 @@ bool EntryWindow::guardPastePaths(QObject *watched, QEvent *event)
         showFieldMenu(edit, static_cast<QContextMenuEvent *>(event)->globalPos());
         return true;
     case QEvent::MouseButtonRelease:
-        return static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton
-            && QGuiApplication::clipboard()->supportsSelection()
-            && pastedTextTooLong(edit, QGuiApplication::clipboard()->text(QClipboard::Selection));
+        return static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton &&
+               QGuiApplication::clipboard()->supportsSelection() &&
+               pastedTextTooLong(edit, QGuiApplication::clipboard()->text(QClipboard::Selection));
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
         if (!drop->mimeData() || !pastedTextTooLong(edit, drop->mimeData()->text()))

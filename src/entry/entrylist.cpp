@@ -2,13 +2,13 @@
 // voucher back into the panels.
 #include "entry/entrywindow.h"
 
-#include "ui/messages.h"
 #include "base/amount.h"
-#include "ui/fields.h"
-#include "ui/hourglass.h"
 #include "base/text.h"
 #include "store/voucherline.h"
 #include "store/vouchers.h"
+#include "ui/fields.h"
+#include "ui/hourglass.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -16,7 +16,6 @@
 #include <array>
 
 namespace {
-
 
 // A stored amount in the form the panels show, or the mark when the form
 // cannot hold it.
@@ -190,8 +189,8 @@ void EntryWindow::pPanel_DisplayQuery()
             m_loadNotices << head + m_entryFaults[size_t(n - 1)];
         }
         if (!entry.unfitAmounts.isEmpty())
-            m_loadNotices << head + entry.unfitAmounts.join(QStringLiteral(", "))
-                    + QStringLiteral("을 읽을 수 없어 '%1'로 표시합니다").arg(unfitAmountMark());
+            m_loadNotices << head + entry.unfitAmounts.join(QStringLiteral(", ")) +
+                                 QStringLiteral("을 읽을 수 없어 '%1'로 표시합니다").arg(unfitAmountMark());
     }
 }
 
@@ -204,8 +203,8 @@ void EntryWindow::announceLoadNotices()
     m_announcedVoucher = voucher;
     if (m_loadNotices.isEmpty() || told)
         return;
-    showWarning(m_loadNotices.join(QLatin1Char('\n'))
-                    + QStringLiteral("\n\n이 항목은 그대로 수정 저장할 수 없습니다. 금액은 다시 입력하고, 빠진 라인은 "
-                                     "항목을 삭제한 뒤 다시 등록하세요...."),
+    showWarning(m_loadNotices.join(QLatin1Char('\n')) +
+                    QStringLiteral("\n\n이 항목은 그대로 수정 저장할 수 없습니다. 금액은 다시 입력하고, 빠진 라인은 "
+                                   "항목을 삭제한 뒤 다시 등록하세요...."),
                 this);
 }

@@ -4,8 +4,8 @@
 
 #include "entry/resolution.h"
 
-#include "ui/messages.h"
 #include "ui/fields.h"
+#include "ui/messages.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -44,8 +44,8 @@ void EntryWindow::pEnabledBtn()
     const bool loaded = m_mode == EntryMode::Loaded;
     const bool fresh = m_mode == EntryMode::New;
     const std::pair<QPushButton *, bool> states[] = {
-        {InsertBtn, ready}, {CancelBtn, loaded || fresh}, {SaveBtn, loaded || fresh},
-        {DeleteBtn, loaded}, {PrintBtn, loaded},          {CloseBtn, true},
+        {InsertBtn, ready},  {CancelBtn, loaded || fresh}, {SaveBtn, loaded || fresh},
+        {DeleteBtn, loaded}, {PrintBtn, loaded},           {CloseBtn, true},
     };
     for (const auto &[button, enabled] : states)
         if (enabled)
@@ -190,7 +190,8 @@ void EntryWindow::edDateExit()
 void EntryWindow::connectHandlers()
 {
     auto on = [this](QPushButton *button, void (EntryWindow::*handler)()) {
-        connect(button, &QPushButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }, this); });
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }, this); });
     };
     on(InsertBtn, &EntryWindow::InsertBtnClick);
     on(CancelBtn, &EntryWindow::CancelBtnClick);

@@ -22,8 +22,8 @@ constexpr int debitRow1 = 28, debitRow2 = 48, creditRow1 = 76, creditRow2 = 96;
 constexpr int accountX = 56, kubunX = 224, sawonX = 410, buserX = 491, projectX = 617;
 constexpr int textX = 186, itemX = 553, crAmtX = 728, drAmtX = 865;
 
-const char *const teal = "#008080", *const green = "#008000", *const purple = "#800080",
-                  *const maroon = "#800000", *const black = "#000000";
+const char *const teal = "#008080", *const green = "#008000", *const purple = "#800080", *const maroon = "#800000",
+                  *const black = "#000000";
 
 // In tab order: the entry number and the debit line, then the credit line.
 const FieldSpec fieldTable[] = {
@@ -80,9 +80,9 @@ const struct
     const char *column;
     const char *label;
 } columnLabels[] = {
-    {"Serial_CrDr", "번호"},         {"Ac_JenName", "계정과목"},   {"Kubun_Name", "거래처 및 은행명"},
-    {"Sawon_Name", "사원 이름"},     {"Buser_Name", "부서 이름"},  {"Project_Name", "프로젝트명"},
-    {"Ac_Text", "적요 기재 사항"},   {"Item_Name", "관리 항목"},   {"Cr_Amt", "차변 금액"},
+    {"Serial_CrDr", "번호"},       {"Ac_JenName", "계정과목"},  {"Kubun_Name", "거래처 및 은행명"},
+    {"Sawon_Name", "사원 이름"},   {"Buser_Name", "부서 이름"}, {"Project_Name", "프로젝트명"},
+    {"Ac_Text", "적요 기재 사항"}, {"Item_Name", "관리 항목"},  {"Cr_Amt", "차변 금액"},
     {"Dr_Amt", "대변 금액"},
 };
 

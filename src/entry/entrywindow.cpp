@@ -1,11 +1,11 @@
 #include "entry/entrywindow.h"
 
+#include "base/amount.h"
+#include "store/vouchers.h"
 #include "ui/accessible.h"
 #include "ui/messages.h"
 #include "ui/placement.h"
 #include "ui/windowlook.h"
-#include "base/amount.h"
-#include "store/vouchers.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -37,8 +37,8 @@ EntryWindow::EntryWindow(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("fmMarvet7"));
     setWindowTitle(QStringLiteral("제조원가 투입 및 매출원가 대체 등록 폼입니다."));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(windowWidth, windowHeight);
     QFont gulim(QStringLiteral("굴림"));
     gulim.setPixelSize(12);
@@ -107,11 +107,15 @@ void EntryWindow::buildButtonBar()
     QFont barFont(QStringLiteral("굴림"));
     barFont.setPixelSize(15);
     barFont.setBold(true);
-    struct ButtonRow { QPushButton **button; const char *name; const char *caption; };
+    struct ButtonRow
+    {
+        QPushButton **button;
+        const char *name;
+        const char *caption;
+    };
     const ButtonRow buttons[] = {
-        {&InsertBtn, "InsertBtn", "&I 등록"}, {&CancelBtn, "CancelBtn", "&C 취소"},
-        {&SaveBtn, "SaveBtn", "&S 저장"},     {&DeleteBtn, "DeleteBtn", "D 삭제"},
-        {&PrintBtn, "PrintBtn", "P 출력"},    {&CloseBtn, "CloseBtn", "&X 종료"},
+        {&InsertBtn, "InsertBtn", "&I 등록"}, {&CancelBtn, "CancelBtn", "&C 취소"}, {&SaveBtn, "SaveBtn", "&S 저장"},
+        {&DeleteBtn, "DeleteBtn", "D 삭제"},  {&PrintBtn, "PrintBtn", "P 출력"},    {&CloseBtn, "CloseBtn", "&X 종료"},
     };
     int x = 4;
     for (const ButtonRow &item : buttons) {
@@ -189,20 +193,22 @@ void EntryWindow::FormCreate()
     // Centred on the screen it opens on, whatever position the window system
     // proposes, and wholly on it (or title bar and buttons on it) at any scale.
     placement::placeOnScreen(this);
-    guarded([this] {
-        const QStringList branches = store::branchList();
-        cbKubun->clear();
-        cbKubun->addItems(branches);
-        edDate->setText(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
-        cbKubun->setCurrentIndex(branches.isEmpty() ? -1 : 0);
-        m_lastBranchIndex = cbKubun->currentIndex();
-        m_branchTyped = false;
-        m_relocateKey.clear();
-        pClear();
-        pQuery();
-        m_mode = EntryMode::Ready;
-        pEnabledBtn();
-    }, this);
+    guarded(
+        [this] {
+            const QStringList branches = store::branchList();
+            cbKubun->clear();
+            cbKubun->addItems(branches);
+            edDate->setText(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+            cbKubun->setCurrentIndex(branches.isEmpty() ? -1 : 0);
+            m_lastBranchIndex = cbKubun->currentIndex();
+            m_branchTyped = false;
+            m_relocateKey.clear();
+            pClear();
+            pQuery();
+            m_mode = EntryMode::Ready;
+            pEnabledBtn();
+        },
+        this);
 }
 
 void EntryWindow::closeEvent(QCloseEvent *event)

@@ -18,9 +18,8 @@ namespace {
 bool isGuardedTarget(const QWidget *target)
 {
     static const QStringList guarded = {
-        QStringLiteral("edDate"),    QStringLiteral("cbKubun"),  QStringLiteral("DBGrid1"),
-        QStringLiteral("SaveBtn"),   QStringLiteral("DeleteBtn"), QStringLiteral("PrintBtn"),
-        QStringLiteral("CloseBtn"),  QStringLiteral("Panel7"),
+        QStringLiteral("edDate"),    QStringLiteral("cbKubun"),  QStringLiteral("DBGrid1"),  QStringLiteral("SaveBtn"),
+        QStringLiteral("DeleteBtn"), QStringLiteral("PrintBtn"), QStringLiteral("CloseBtn"), QStringLiteral("Panel7"),
     };
     return target && guarded.contains(target->objectName());
 }

@@ -62,15 +62,24 @@ QVariant VoucherListModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
-    case 1: return r.Date_day;
-    case 2: return r.total;
-    case 3: return r.ac_text1;
-    case 4: return r.ac_JenName1;
-    case 5: return amountFits(r.Cr_Amt1) ? formatThousands(r.Cr_Amt1) : unfitAmountMark();
-    case 6: return r.ac_text2;
-    case 7: return r.ac_JenName2;
-    case 8: return amountFits(r.Dr_Amt2) ? formatThousands(r.Dr_Amt2) : unfitAmountMark();
-    default: return {};
+    case 1:
+        return r.Date_day;
+    case 2:
+        return r.total;
+    case 3:
+        return r.ac_text1;
+    case 4:
+        return r.ac_JenName1;
+    case 5:
+        return amountFits(r.Cr_Amt1) ? formatThousands(r.Cr_Amt1) : unfitAmountMark();
+    case 6:
+        return r.ac_text2;
+    case 7:
+        return r.ac_JenName2;
+    case 8:
+        return amountFits(r.Dr_Amt2) ? formatThousands(r.Dr_Amt2) : unfitAmountMark();
+    default:
+        return {};
     }
 }
 

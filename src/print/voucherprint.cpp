@@ -1,21 +1,21 @@
 #include "print/voucherprint.h"
 
-#include "ui/messages.h"
-#include "ui/placement.h"
 #include "base/amount.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "print/fmqrmarvet3.h"
 #include "print/wholefile.h"
 #include "store/ledgerbook.h"
+#include "ui/messages.h"
+#include "ui/placement.h"
 
 #include <QAction>
 #include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLayout>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>

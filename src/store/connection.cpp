@@ -49,8 +49,8 @@ std::optional<FileIdentity> identityOf(const QString &file)
 bool wantsPassword(const QSqlError &error)
 {
     const QString text = error.text();
-    return text.contains(QLatin1String("no password supplied"))
-        || text.contains(QLatin1String("password authentication failed"));
+    return text.contains(QLatin1String("no password supplied")) ||
+           text.contains(QLatin1String("password authentication failed"));
 }
 
 // A new SQLite file is made readable and writable by its owner only.
@@ -92,8 +92,8 @@ bool headerProblem(const QString &file)
     // it still holds them (a checkpoint or a rollback the engine will finish).
     const quint32 pages = qFromBigEndian<quint32>(bytes + 28);
     const bool pagesValid = qFromBigEndian<quint32>(bytes + 24) == qFromBigEndian<quint32>(bytes + 92);
-    const bool journal = QFileInfo(file + QStringLiteral("-wal")).size() > 0
-        || QFileInfo(file + QStringLiteral("-journal")).size() > 0;
+    const bool journal =
+        QFileInfo(file + QStringLiteral("-wal")).size() > 0 || QFileInfo(file + QStringLiteral("-journal")).size() > 0;
     return pagesValid && pages > 0 && !journal && f.size() < qint64(pages) * pageSize;
 }
 
@@ -157,8 +157,8 @@ void applySessionSettings(QSqlDatabase &db, const Target &target)
         db.exec(QStringLiteral("PRAGMA synchronous=FULL"));
         db.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
         QSqlQuery probe(db);
-        if (!probe.exec(QStringLiteral("SELECT count(*), sum(lower(name) = 'account_jen_aa') FROM sqlite_master"))
-            || !probe.next()) {
+        if (!probe.exec(QStringLiteral("SELECT count(*), sum(lower(name) = 'account_jen_aa') FROM sqlite_master")) ||
+            !probe.next()) {
             db.close();
             throw AppError(notOursText(target.file));
         }
@@ -185,7 +185,7 @@ QString masked(QString text, const QString &password)
         text.replace(password, QStringLiteral("****"));
     static const QRegularExpression inUri(QStringLiteral("([A-Za-z][A-Za-z0-9+.-]*:/*[^/@\\s:]*:)[^@\\s]*@"));
     static const QRegularExpression inOption(QStringLiteral("(password\\s*=\\s*)[^;&\\s]*"),
-                                              QRegularExpression::CaseInsensitiveOption);
+                                             QRegularExpression::CaseInsensitiveOption);
     text.replace(inUri, QStringLiteral("\\1****@"));
     text.replace(inOption, QStringLiteral("\\1****"));
     return text;
@@ -212,8 +212,9 @@ QString unreachableText(const Target &target, const QString &detail, Unreachable
         break;
     }
     const QString next = why == Unreachable::Full ? QStringLiteral("디스크에 자리를 만든 뒤 같은 명령을 다시 하세요.")
-        : why == Unreachable::ReadOnly            ? QStringLiteral("파일에 쓸 수 있게 된 뒤 같은 명령을 다시 하세요.")
-                                                  : QStringLiteral("데이타베이스가 다시 준비되면 같은 명령을 다시 하세요.");
+                         : why == Unreachable::ReadOnly
+                             ? QStringLiteral("파일에 쓸 수 있게 된 뒤 같은 명령을 다시 하세요.")
+                             : QStringLiteral("데이타베이스가 다시 준비되면 같은 명령을 다시 하세요.");
     QString text = heading.arg(target.displayName()) + QLatin1Char('\n');
     if (typedInputKept)
         text += QStringLiteral("입력한 내용은 화면에 그대로 남아 있습니다. ");
@@ -239,8 +240,8 @@ void openWithLogin(QSqlDatabase &db, Target &target)
         if (sqlite || !wantsPassword(error) || !loginPrompt)
             throw AppError(unreachable(target, error));
         const QString problem = target.password.isEmpty()
-            ? QStringLiteral("암호를 입력하세요.")
-            : QStringLiteral("로그인 이름 또는 암호가 틀렸습니다. 다시 입력하세요.");
+                                    ? QStringLiteral("암호를 입력하세요.")
+                                    : QStringLiteral("로그인 이름 또는 암호가 틀렸습니다. 다시 입력하세요.");
         if (!loginPrompt(target.user, target.password, problem))
             throw AppError(unreachable(target, error));
     }
@@ -249,9 +250,9 @@ void openWithLogin(QSqlDatabase &db, Target &target)
 QSqlDatabase connection(const QString &name, Engine engine)
 {
     return QSqlDatabase::contains(name)
-        ? QSqlDatabase::database(name, false)
-        : QSqlDatabase::addDatabase(engine == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
-                                    name);
+               ? QSqlDatabase::database(name, false)
+               : QSqlDatabase::addDatabase(
+                     engine == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
 }
 
 void resolveOnce()

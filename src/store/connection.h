@@ -20,15 +20,15 @@ enum class Engine { SQLite, PostgreSQL };
 struct Target
 {
     Engine engine = Engine::SQLite;
-    QString file;       // SQLite
-    QString host;       // PostgreSQL: empty parts are left to libpq's defaults
+    QString file; // SQLite
+    QString host; // PostgreSQL: empty parts are left to libpq's defaults
     int port = -1;
     QString database;
     QString user;
     QString password;
-    QString options;    // extra connection options (QPSQL's connect options)
-    QString typed;      // the setting as given (trimmed)
-    QString problem;    // why the setting cannot be used (the password masked); empty when it can
+    QString options; // extra connection options (QPSQL's connect options)
+    QString typed;   // the setting as given (trimmed)
+    QString problem; // why the setting cannot be used (the password masked); empty when it can
 
     // A name for messages: the file, or user@host:port/database. Never the password.
     QString displayName() const;

@@ -9,8 +9,8 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
-#include <iconv.h>
 #include <functional>
+#include <iconv.h>
 #include <optional>
 
 namespace store {
@@ -79,7 +79,8 @@ private:
 
 QString byteHex(const QByteArray &bytes, qsizetype offset)
 {
-    return QStringLiteral("0x") + QString::number(uchar(bytes.at(offset)), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    return QStringLiteral("0x") +
+           QString::number(uchar(bytes.at(offset)), 16).toUpper().rightJustified(2, QLatin1Char('0'));
 }
 
 // Reads CSV text record by record, keeping count of the physical lines. The
@@ -179,7 +180,7 @@ private:
         for (;;) {
             if (!has()) {
                 onProblem(CsvProblem{opened, QStringLiteral("따옴표(\")가 닫히지 않았습니다. 이 줄에서 연 따옴표가 "
-                                                             "파일 끝까지 이어집니다.")});
+                                                            "파일 끝까지 이어집니다.")});
                 return false;
             }
             const QChar c = at();
@@ -265,15 +266,19 @@ EncodingScan scanEncoding(QIODevice &file, const ImportProgress &progress)
     } else if (!utf8Bad) {
         scan.encoding = scan.bom ? QStringLiteral("UTF-8 (BOM)") : QStringLiteral("UTF-8");
     } else if (scan.bom) {
-        scan.problems << CsvProblem{*utf8Bad, QStringLiteral("파일이 UTF-8 표시(BOM)로 시작하지만 이 줄에 UTF-8로 읽을 수 "
-                                                             "없는 바이트가 있습니다.")};
+        scan.problems << CsvProblem{*utf8Bad,
+                                    QStringLiteral("파일이 UTF-8 표시(BOM)로 시작하지만 이 줄에 UTF-8로 읽을 수 "
+                                                   "없는 바이트가 있습니다.")};
     } else if (!cpBad) {
         scan.encoding = QStringLiteral("CP949");
     } else {
-        scan.problems << CsvProblem{std::min(*utf8Bad, *cpBad),
-                                    QStringLiteral("문자 인코딩을 알 수 없습니다: UTF-8로는 %1행을, CP949로는 %2행(바이트 %3)을 "
-                                                   "읽을 수 없습니다. UTF-8이나 CP949로 저장한 파일을 쓰세요.")
-                                        .arg(*utf8Bad).arg(*cpBad).arg(cpByte)};
+        scan.problems << CsvProblem{
+            std::min(*utf8Bad, *cpBad),
+            QStringLiteral("문자 인코딩을 알 수 없습니다: UTF-8로는 %1행을, CP949로는 %2행(바이트 %3)을 "
+                           "읽을 수 없습니다. UTF-8이나 CP949로 저장한 파일을 쓰세요.")
+                .arg(*utf8Bad)
+                .arg(*cpBad)
+                .arg(cpByte)};
     }
     return scan;
 }
@@ -296,7 +301,6 @@ CsvReader::Source decodedLines(QIODevice &file, const EncodingScan &scan, Cp949D
         return true;
     };
 }
-
 
 // Which table column each field of the file fills.
 struct HeaderMap
@@ -326,8 +330,9 @@ std::optional<HeaderMap> readHeader(const CodeTable &table, const CsvRecord &hea
         if (name.isEmpty())
             problems << CsvProblem{header.line, QStringLiteral("제목 줄의 %1번째 열 이름이 비어 있습니다.").arg(f + 1)};
         else if (found < 0)
-            problems << CsvProblem{header.line, QStringLiteral("%1 테이블에 없는 열 이름입니다: '%2' (쓸 수 있는 열: %3)")
-                                                    .arg(table.name, name, columnList(table))};
+            problems << CsvProblem{header.line,
+                                   QStringLiteral("%1 테이블에 없는 열 이름입니다: '%2' (쓸 수 있는 열: %3)")
+                                       .arg(table.name, name, columnList(table))};
         else if (map.columnOf.contains(found))
             problems << CsvProblem{header.line, QStringLiteral("같은 열 이름이 두 번 나옵니다: '%1'").arg(name)};
         if (found == 0)
@@ -364,8 +369,10 @@ void createStage(QSqlDatabase db, int columns)
 bool checkRow(const CodeTable &table, const HeaderMap &map, const CsvRecord &row, QList<CsvProblem> &problems)
 {
     if (row.fields.size() != map.columnOf.size()) {
-        problems << CsvProblem{row.line, QStringLiteral("열의 수가 맞지 않습니다: 제목 줄은 %1열인데 이 줄은 %2열입니다.")
-                                             .arg(map.columnOf.size()).arg(row.fields.size())};
+        problems << CsvProblem{row.line,
+                               QStringLiteral("열의 수가 맞지 않습니다: 제목 줄은 %1열인데 이 줄은 %2열입니다.")
+                                   .arg(map.columnOf.size())
+                                   .arg(row.fields.size())};
         return false;
     }
     for (qsizetype f = 0; f < row.fields.size(); ++f) {
@@ -374,7 +381,9 @@ bool checkRow(const CodeTable &table, const HeaderMap &map, const CsvRecord &row
         if (width > column.width)
             problems << CsvProblem{row.line, QStringLiteral("'%1' 값이 너무 깁니다: 최대 %2바이트인데 %3바이트입니다 "
                                                             "(한글 한 글자는 2바이트).")
-                                                 .arg(column.name).arg(column.width).arg(width)};
+                                                 .arg(column.name)
+                                                 .arg(column.width)
+                                                 .arg(width)};
     }
     if (rtrimmed(row.fields[map.keyField]).isEmpty()) {
         problems << CsvProblem{row.line, QStringLiteral("코드(%1)가 비어 있습니다.").arg(table.key().name)};
@@ -401,20 +410,20 @@ void checkKeys(QSqlDatabase db, const CodeTable &table, int limit, QList<CsvProb
         else
             ++more;
     }
-    QSqlQuery stored = run(db, {QStringLiteral("SELECT s.line, s.k FROM %1 s").arg(stageName),
-                                QStringLiteral("WHERE s.k IN (SELECT rtrim(%1) FROM %2)").arg(table.key().name, table.name),
-                                QStringLiteral("AND NOT EXISTS (SELECT 1 FROM %1 e WHERE e.k = s.k AND e.line < s.line)")
-                                    .arg(stageName),
-                                QStringLiteral("ORDER BY s.line")});
+    QSqlQuery stored = run(
+        db, {QStringLiteral("SELECT s.line, s.k FROM %1 s").arg(stageName),
+             QStringLiteral("WHERE s.k IN (SELECT rtrim(%1) FROM %2)").arg(table.key().name, table.name),
+             QStringLiteral("AND NOT EXISTS (SELECT 1 FROM %1 e WHERE e.k = s.k AND e.line < s.line)").arg(stageName),
+             QStringLiteral("ORDER BY s.line")});
     for (int n = 0; stored.next(); ++n) {
         if (n < limit)
-            problems << CsvProblem{stored.value(0).toInt(), QStringLiteral("코드가 겹칩니다: '%1' (%2 테이블에 이미 있습니다)")
-                                                               .arg(stored.value(1).toString(), table.name)};
+            problems << CsvProblem{stored.value(0).toInt(),
+                                   QStringLiteral("코드가 겹칩니다: '%1' (%2 테이블에 이미 있습니다)")
+                                       .arg(stored.value(1).toString(), table.name)};
         else
             ++more;
     }
 }
-
 
 QStringList insertStatement(const CodeTable &table, const QStringList &columns)
 {
@@ -442,9 +451,10 @@ void writeRows(QSqlDatabase db, const CodeTable &table, const HeaderMap &map, in
         columns << table.columns[map.columnOf[f]].name;
         values << QStringLiteral("c%1").arg(f);
     }
-    const QStringList statement{QStringLiteral("INSERT INTO %1 (%2)").arg(table.name, columns.join(QLatin1String(", "))),
-                                QStringLiteral("SELECT %1 FROM %2").arg(values.join(QLatin1String(", ")), stageName),
-                                QStringLiteral("WHERE n > :tbFrom AND n <= :tbTo ORDER BY n")};
+    const QStringList statement{
+        QStringLiteral("INSERT INTO %1 (%2)").arg(table.name, columns.join(QLatin1String(", "))),
+        QStringLiteral("SELECT %1 FROM %2").arg(values.join(QLatin1String(", ")), stageName),
+        QStringLiteral("WHERE n > :tbFrom AND n <= :tbTo ORDER BY n")};
     for (int done = 0; done < total;) {
         const int step = std::min(progressStep, total - done);
         run(db, statement, {{QStringLiteral(":tbFrom"), done}, {QStringLiteral(":tbTo"), done + step}});
@@ -468,7 +478,6 @@ void keepFirst(QList<CsvProblem> &problems, int limit, int &more)
         problems.resize(limit);
     }
 }
-
 
 } // namespace
 
@@ -581,7 +590,8 @@ ImportReport importCodeTable(QSqlDatabase db, const CodeTable &table, QIODevice 
             QStringList params{QStringLiteral(":tbN"), QStringLiteral(":tbLine"), QStringLiteral(":tbK")};
             for (qsizetype c = 0; c < map->columnOf.size(); ++c)
                 params << QStringLiteral(":tbC%1").arg(c);
-            stageStatement = {QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(stageName, params.join(QLatin1String(", ")))};
+            stageStatement = {
+                QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(stageName, params.join(QLatin1String(", ")))};
             return;
         }
         QList<CsvProblem> problems;

@@ -25,8 +25,7 @@ int codePageWidth(const QString &text);
 // Number of rows stored in a table. Throws AppError when the database refuses.
 int countRows(QSqlDatabase db, const CodeTable &table);
 // Inserts one row; columns not named take their default (an empty text).
-void insertCodeRow(QSqlDatabase db, const CodeTable &table, const QStringList &columns,
-                   const QStringList &values);
+void insertCodeRow(QSqlDatabase db, const CodeTable &table, const QStringList &columns, const QStringList &values);
 
 // A fault in the input file, at a line (1 is the header row).
 struct CsvProblem
@@ -69,9 +68,9 @@ struct ImportReport
 {
     QString table;
     QString encoding;
-    int rows = 0;                // rows written (0 unless all were good)
-    QList<CsvProblem> problems;  // the first problems by line; empty when the import went through
-    int moreProblems = 0;        // problems past those listed
+    int rows = 0;               // rows written (0 unless all were good)
+    QList<CsvProblem> problems; // the first problems by line; empty when the import went through
+    int moreProblems = 0;       // problems past those listed
     bool ok() const { return problems.isEmpty(); }
 };
 

@@ -48,8 +48,8 @@ public:
         if (code.isEmpty())
             return Fault::Refused;
         switch (code.toInt() & 0xff) { // primary SQLite result codes
-        case 5: // SQLITE_BUSY: another process holds the lock
-        case 6: // SQLITE_LOCKED
+        case 5:                        // SQLITE_BUSY: another process holds the lock
+        case 6:                        // SQLITE_LOCKED
             return Fault::Busy;
         case 8: // SQLITE_READONLY: the file cannot be written
             return Fault::ReadOnly;
@@ -148,8 +148,8 @@ public:
             return -1;
         const QVariant handle = db.driver()->handle();
         // The driver hands out libpq's connection, named by its struct or its typedef.
-        if (!handle.isValid()
-            || (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+        if (!handle.isValid() ||
+            (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
             return -1;
         PGconn *connection = *static_cast<PGconn *const *>(handle.data());
         return connection ? PQsocket(connection) : -1;

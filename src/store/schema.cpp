@@ -3,9 +3,9 @@
 #include "store/codetables.h"
 #include "store/csvimport.h"
 #include "store/dialect.h"
-#include "store/voucherline.h"
 #include "store/ledgerguard.h"
 #include "store/sqlrun.h"
+#include "store/voucherline.h"
 
 #include <QSqlDriver>
 #include <QStringList>
@@ -38,8 +38,8 @@ QString codeTable(const CodeTable &code, const Dialect &dialect)
 {
     QStringList ddl;
     for (const CodeColumn &column : code.columns)
-        ddl << column.name + QLatin1Char(' ') + dialect.codeColumnType(column.width)
-                + QStringLiteral(" NOT NULL DEFAULT ''");
+        ddl << column.name + QLatin1Char(' ') + dialect.codeColumnType(column.width) +
+                   QStringLiteral(" NOT NULL DEFAULT ''");
     return table(code.name, ddl, code.key().name);
 }
 
@@ -58,7 +58,8 @@ QStringList statements(const Dialect &dialect)
         << QStringLiteral("CREATE INDEX Account_Jen_AA_Jen ON Account_Jen_AA (rtrim(Serial_Jen))")
         << QStringLiteral("CREATE INDEX Account_Jen_AA_Line ON Account_Jen_AA "
                           "((rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr)))")
-        << QStringLiteral("CREATE INDEX Account_Jen_AA_Entry ON Account_Jen_AA ((rtrim(Serial_Jen) || rtrim(Serial_Bun)))")
+        << QStringLiteral(
+               "CREATE INDEX Account_Jen_AA_Entry ON Account_Jen_AA ((rtrim(Serial_Jen) || rtrim(Serial_Bun)))")
         // The drawing of a number: the greatest voucher number of a trimmed date.
         << QStringLiteral("CREATE INDEX Account_Jen_AA_Max ON Account_Jen_AA (rtrim(Date_Day), Serial_Jen)");
     for (const CodeTable &code : codeTables())

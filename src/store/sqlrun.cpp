@@ -4,8 +4,8 @@
 
 #include "base/error.h"
 #include "store/connection.h"
-#include "store/statementwatch.h"
 #include "store/ledgerguard.h"
+#include "store/statementwatch.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -79,8 +79,8 @@ QString stalled(QSqlDatabase db, const QSqlError &error)
 bool reconnectedForRetry(QSqlDatabase db, const QSqlError &error)
 {
     const Fault fault = Dialect::of(db).classify(db, error);
-    if (openTransactions > 0 || db.connectionName() != QLatin1String(connectionName)
-        || (fault != Fault::Lost && fault != Fault::ReadOnly && fault != Fault::InputOutput))
+    if (openTransactions > 0 || db.connectionName() != QLatin1String(connectionName) ||
+        (fault != Fault::Lost && fault != Fault::ReadOnly && fault != Fault::InputOutput))
         return false;
     closeLostConnection(db);
     try {
@@ -129,8 +129,9 @@ static void checkStorable(const Params &params)
             continue;
         const QString text = value.toString();
         if (text.contains(QChar(0)) || !QStringView(text).isValidUtf16())
-            throw AppError(QStringLiteral("입력한 내용에 저장할 수 없는 글자(제어 문자 NUL 또는 깨진 글자)가 있습니다.\n"
-                                          "그 글자를 지우고 같은 명령을 다시 하세요. 데이타베이스는 바뀌지 않았습니다."));
+            throw AppError(
+                QStringLiteral("입력한 내용에 저장할 수 없는 글자(제어 문자 NUL 또는 깨진 글자)가 있습니다.\n"
+                               "그 글자를 지우고 같은 명령을 다시 하세요. 데이타베이스는 바뀌지 않았습니다."));
     }
 }
 
@@ -139,8 +140,8 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
     checkStorable(params);
     const QString text = lines.join(QLatin1Char('\n'));
     QSqlQuery query;
-    if (!prepareQuery(query, db, text)
-        && !(reconnectedForRetry(db, query.lastError()) && prepareQuery(query, db, text)))
+    if (!prepareQuery(query, db, text) &&
+        !(reconnectedForRetry(db, query.lastError()) && prepareQuery(query, db, text)))
         throw AppError(failure(db, query.lastError()));
     for (const auto &[name, value] : params) {
         // An empty text a clerk left (often a null QString) is stored as '',

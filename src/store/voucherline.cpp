@@ -14,15 +14,19 @@ std::vector<LineColumn> build()
         return LineColumn{.name = name, .type = type, .stored = stored};
     };
     auto code = [](const char *name, QString S::*stored, QString F::*typed, const char *field) {
-        return LineColumn{.name = name, .type = "varchar(20)", .stored = stored, .typed = typed,
-                          .panelField = field, .hiddenCode = true};
+        return LineColumn{.name = name,
+                          .type = "varchar(20)",
+                          .stored = stored,
+                          .typed = typed,
+                          .panelField = field,
+                          .hiddenCode = true};
     };
     auto text = [](const char *name, QString S::*stored, QString F::*typed, const char *field) {
         return LineColumn{.name = name, .type = "text", .stored = stored, .typed = typed, .panelField = field};
     };
     auto amount = [](const char *name, double S::*stored, double F::*typed) {
-        return LineColumn{.name = name, .type = "double precision", .storedAmount = stored, .typedAmount = typed,
-                          .panelField = name};
+        return LineColumn{
+            .name = name, .type = "double precision", .storedAmount = stored, .typedAmount = typed, .panelField = name};
     };
     return {
         key("Serial", "varchar(100)", &S::Serial),

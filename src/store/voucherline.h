@@ -13,8 +13,8 @@ namespace store {
 
 struct LineColumn
 {
-    const char *name; // the column; its bound parameter is ":tb" and the name
-    const char *type; // portable type (Dialect::columnType)
+    const char *name;                           // the column; its bound parameter is ":tb" and the name
+    const char *type;                           // portable type (Dialect::columnType)
     QString StoredLine::*stored = nullptr;      // a text column as read
     double StoredLine::*storedAmount = nullptr; // an amount as read
     QString LineFields::*typed = nullptr;       // a text column a save or correction writes from a panel

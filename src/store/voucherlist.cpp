@@ -141,7 +141,6 @@ std::vector<ListRow> listRows(QSqlQuery query)
     return rows;
 }
 
-
 } // namespace
 
 QString branchCode(int position)
@@ -151,11 +150,13 @@ QString branchCode(int position)
 
 QStringList branchList()
 {
-    QSqlQuery query = run(account(), {
-        QStringLiteral(" Select  Kubun_Code, ( rtrim(Kubun_Name) || '/' || rtrim(Kubun_JangSo) ) As Total"),
-        QStringLiteral(" From    Kubun_Table"),
-        QStringLiteral(" Order   By   Kubun_Code"),
-    });
+    QSqlQuery query =
+        run(account(),
+            {
+                QStringLiteral(" Select  Kubun_Code, ( rtrim(Kubun_Name) || '/' || rtrim(Kubun_JangSo) ) As Total"),
+                QStringLiteral(" From    Kubun_Table"),
+                QStringLiteral(" Order   By   Kubun_Code"),
+            });
     QStringList branches;
     const Columns columns(query);
     while (query.next())
@@ -180,13 +181,11 @@ std::vector<ListRow> listVouchersOriginal(const QString &dateText, const QString
     return listRows(run(account(), listingStatement(filter, false), {{QStringLiteral(":tbDKubun"), pattern}}));
 }
 
-std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &branchCode,
-                                        const QString &relocateKey)
+std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &branchCode, const QString &relocateKey)
 {
     // The key is a whole voucher number, so it is compared whole.
     const LineFilter filter{
-        byDayAndBranch,
-        QStringLiteral("and rtrim(t.serial_jen) = :tbSerial_jen  and  rtrim(t.Form_Kubun) = 'A005'")};
+        byDayAndBranch, QStringLiteral("and rtrim(t.serial_jen) = :tbSerial_jen  and  rtrim(t.Form_Kubun) = 'A005'")};
     Params params = dayAndBranch(dateText, branchCode);
     params.emplace_back(QStringLiteral(":tbSerial_jen"), Str_DelSpace(relocateKey));
     return listRows(run(account(), listingStatement(filter, true), params));
@@ -194,15 +193,18 @@ std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &
 
 std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &serialJen)
 {
-    QSqlQuery query = run(account(), {
-        // End_Day also as the store's own text of it, which a correction compares.
-        QStringLiteral("select *, cast(End_Day as varchar(40)) As End_Day_Text"),
-        QStringLiteral("From   Account_Jen_AA"),
-        QStringLiteral("where  rtrim(Date_Day) || rtrim(kubun_bon)   =    :tbDayBon"),
-        QStringLiteral("and  rtrim(serial_jen) =  :tbSerial_jen      and  rtrim(kubun_jen) = '3'"),
-        QStringLiteral("and  rtrim(Form_Kubun) = 'A005'"),
-        QStringLiteral("order  by  serial_bun,  serial_crdr"),
-    }, {{QStringLiteral(":tbDayBon"), dayBon}, {QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}});
+    QSqlQuery query =
+        run(account(),
+            {
+                // End_Day also as the store's own text of it, which a correction compares.
+                QStringLiteral("select *, cast(End_Day as varchar(40)) As End_Day_Text"),
+                QStringLiteral("From   Account_Jen_AA"),
+                QStringLiteral("where  rtrim(Date_Day) || rtrim(kubun_bon)   =    :tbDayBon"),
+                QStringLiteral("and  rtrim(serial_jen) =  :tbSerial_jen      and  rtrim(kubun_jen) = '3'"),
+                QStringLiteral("and  rtrim(Form_Kubun) = 'A005'"),
+                QStringLiteral("order  by  serial_bun,  serial_crdr"),
+            },
+            {{QStringLiteral(":tbDayBon"), dayBon}, {QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}});
     std::vector<StoredLine> lines;
     const Columns columns(query);
     while (query.next()) {
@@ -224,13 +226,17 @@ QStringList entryNumbers(const QString &serialJen, const QString &dateDay)
 {
     // Trimmed, because the entry number is read as a whole number; ordered, so
     // that the panels are gone through in entry order on every engine.
-    QSqlQuery query = run(account(), {
-        QStringLiteral("select DISTINCT rtrim(serial_bun) AS serial_bun"),
-        QStringLiteral("From   Account_Jen_AA"),
-        QStringLiteral("where  rtrim(serial_jen)    = :tbSerial_jen   and  rtrim(kubun_jen) = '3'"),
-        QStringLiteral("and  rtrim(date_day) = :tbSerial_day   and  rtrim(Form_Kubun) = 'A005'"),
-        QStringLiteral("order  by  serial_bun"),
-    }, {{QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}, {QStringLiteral(":tbSerial_day"), Str_RTrim(dateDay)}});
+    QSqlQuery query =
+        run(account(),
+            {
+                QStringLiteral("select DISTINCT rtrim(serial_bun) AS serial_bun"),
+                QStringLiteral("From   Account_Jen_AA"),
+                QStringLiteral("where  rtrim(serial_jen)    = :tbSerial_jen   and  rtrim(kubun_jen) = '3'"),
+                QStringLiteral("and  rtrim(date_day) = :tbSerial_day   and  rtrim(Form_Kubun) = 'A005'"),
+                QStringLiteral("order  by  serial_bun"),
+            },
+            {{QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)},
+             {QStringLiteral(":tbSerial_day"), Str_RTrim(dateDay)}});
     QStringList numbers;
     const Columns columns(query);
     while (query.next())

@@ -43,7 +43,8 @@ QStringList updateStatement()
     return {
         QStringLiteral("  Update  Account_Jen_AA"),
         QStringLiteral("     Set  ") + set.join(QStringLiteral(",\n          ")),
-        QStringLiteral("  Where   rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr) = :tbSerial"),
+        QStringLiteral(
+            "  Where   rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr) = :tbSerial"),
         // Unchanged since it was loaded: the stored value's own text is compared,
         // a line without End_Day reading as ''; without a loaded value the line is
         // compared with itself.
@@ -55,7 +56,8 @@ QStringList updateStatement()
 const QStringList lineCountStatement = {
     QStringLiteral("  Select  Count(*)  As  Serial"),
     QStringLiteral("  From    Account_Jen_AA"),
-    QStringLiteral("  Where   rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr) = :tbSerial"),
+    QStringLiteral(
+        "  Where   rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr) = :tbSerial"),
 };
 
 const QString debitSide = QStringLiteral("01");
@@ -86,8 +88,8 @@ Params lineValues(const LineFields &line)
     return params;
 }
 
-void insertLine(QSqlDatabase db, const NewVoucher &voucher, const QString &serialJen,
-                const QString &serialBun, const QString &side, const LineFields &line)
+void insertLine(QSqlDatabase db, const NewVoucher &voucher, const QString &serialJen, const QString &serialBun,
+                const QString &side, const LineFields &line)
 {
     const QString &date = voucher.dateText;
     Params params = {
@@ -121,8 +123,7 @@ void writeLines(QSqlDatabase db, const NewVoucher &voucher, SavedVoucher &saved)
     }
 }
 
-bool updateLine(QSqlDatabase db, const QString &lineKey, const LineFields &line,
-                const std::optional<QString> &loaded)
+bool updateLine(QSqlDatabase db, const QString &lineKey, const LineFields &line, const std::optional<QString> &loaded)
 {
     Params params = lineValues(line);
     params.emplace_back(QStringLiteral(":tbSerial"), lineKey);
@@ -191,13 +192,15 @@ QString Serial_Jen_MaxValue(const QString &dateText)
     QSqlDatabase db = account();
     QString greatest;
     {
-        QSqlQuery query = run(db, {
-            QStringLiteral(" Select Serial_Jen as Serial_Max"),
-            QStringLiteral(" From   Account_Jen_AA"),
-            QStringLiteral(" Where  rtrim(Date_Day) = :tbDate_Day"),
-            QStringLiteral(" And    ") + wellFormedNumber(db),
-            QStringLiteral(" Order  By  Serial_Jen desc  limit 1"),
-        }, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
+        QSqlQuery query = run(db,
+                              {
+                                  QStringLiteral(" Select Serial_Jen as Serial_Max"),
+                                  QStringLiteral(" From   Account_Jen_AA"),
+                                  QStringLiteral(" Where  rtrim(Date_Day) = :tbDate_Day"),
+                                  QStringLiteral(" And    ") + wellFormedNumber(db),
+                                  QStringLiteral(" Order  By  Serial_Jen desc  limit 1"),
+                              },
+                              {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
         if (query.next())
             greatest = Str_RTrim(query.value(0).toString());
     }
@@ -212,23 +215,22 @@ QString Serial_Jen_MaxValue(const QString &dateText)
 std::vector<MalformedNumber> malformedVoucherNumbers(QSqlDatabase db)
 {
     QSqlQuery query = run(db, {
-        QStringLiteral(" Select Distinct rtrim(Date_Day) As Date_Day, Serial_Jen"),
-        QStringLiteral(" From   Account_Jen_AA"),
-        QStringLiteral(" Where  not ") + wellFormedNumber(db),
-        QStringLiteral(" Order  By  1, 2"),
-    });
+                                  QStringLiteral(" Select Distinct rtrim(Date_Day) As Date_Day, Serial_Jen"),
+                                  QStringLiteral(" From   Account_Jen_AA"),
+                                  QStringLiteral(" Where  not ") + wellFormedNumber(db),
+                                  QStringLiteral(" Order  By  1, 2"),
+                              });
     std::vector<MalformedNumber> numbers;
     while (query.next())
         numbers.push_back({query.value(0).toString(), query.value(1).toString()});
     return numbers;
 }
 
-QString Serial_MaxValue(int branchPosition, const QString &serialJen, const QString &serialBun,
-                        const QString &formSide)
+QString Serial_MaxValue(int branchPosition, const QString &serialJen, const QString &serialBun, const QString &formSide)
 {
     const QChar star = QLatin1Char('*');
-    return QStringLiteral("AA*") + branchCode(branchPosition) + star + QLatin1Char('3') + star
-        + Str_DelSpace(serialJen) + star + Str_DelSpace(serialBun) + star + Str_DelSpace(formSide);
+    return QStringLiteral("AA*") + branchCode(branchPosition) + star + QLatin1Char('3') + star +
+           Str_DelSpace(serialJen) + star + Str_DelSpace(serialBun) + star + Str_DelSpace(formSide);
 }
 
 SavedVoucher saveNewVoucher(const NewVoucher &voucher)
@@ -256,8 +258,8 @@ UpdateResult updateEntry(const QString &dateText, const QString &serialJen, cons
     // A line that is gone or was saved again elsewhere leaves both as they were
     // (the transaction is rolled back); the count tells the two apart.
     ledger::signWrites(db);
-    if (updateLine(db, debitKey, entry.debit, entry.debitLoaded)
-        && updateLine(db, creditKey, entry.credit, entry.creditLoaded)) {
+    if (updateLine(db, debitKey, entry.debit, entry.debitLoaded) &&
+        updateLine(db, creditKey, entry.credit, entry.creditLoaded)) {
         ledger::endWrites(db);
         transaction.commit();
         return {UpdateOutcome::Written};
@@ -272,24 +274,27 @@ void deleteEntry(const QString &serialJenBun)
     QSqlDatabase db = account();
     Transaction transaction(db);
     ledger::signWrites(db);
-    run(db, {
-        QStringLiteral("Delete"),
-        QStringLiteral("From    Account_Jen_AA"),
-        QStringLiteral("Where   rtrim(Serial_Jen) || rtrim(Serial_Bun) = :tbSerial"),
-    }, {{QStringLiteral(":tbSerial"), serialJenBun}});
+    run(db,
+        {
+            QStringLiteral("Delete"),
+            QStringLiteral("From    Account_Jen_AA"),
+            QStringLiteral("Where   rtrim(Serial_Jen) || rtrim(Serial_Bun) = :tbSerial"),
+        },
+        {{QStringLiteral(":tbSerial"), serialJenBun}});
     ledger::endWrites(db);
     transaction.commit();
 }
 
 int countVoucherLines(const QString &serialJen)
 {
-    QSqlQuery query = run(account(), {
-        QStringLiteral("Select    Count(*)  As    Serial"),
-        QStringLiteral("From      Account_Jen_AA"),
-        QStringLiteral("Where     rtrim(Serial_Jen) = :tbSerial"),
-    }, {{QStringLiteral(":tbSerial"), serialJen}});
+    QSqlQuery query = run(account(),
+                          {
+                              QStringLiteral("Select    Count(*)  As    Serial"),
+                              QStringLiteral("From      Account_Jen_AA"),
+                              QStringLiteral("Where     rtrim(Serial_Jen) = :tbSerial"),
+                          },
+                          {{QStringLiteral(":tbSerial"), serialJen}});
     return query.next() ? query.value(0).toInt() : 0;
 }
-
 
 } // namespace store

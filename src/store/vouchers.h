@@ -68,8 +68,8 @@ struct EntryLines
 
 struct NewVoucher
 {
-    QString dateText;       // edDate as typed
-    int branchPosition = 0; // cbKubun's index; the branch code is it as "00000"
+    QString dateText;                // edDate as typed
+    int branchPosition = 0;          // cbKubun's index; the branch code is it as "00000"
     std::vector<EntryLines> entries; // only the entries to write, in entry order
 };
 
@@ -92,8 +92,7 @@ std::vector<ListRow> listVouchers(const QString &dateText, const QString &branch
 // other dates). Kept only so the benchmark can compare it with listVouchers.
 std::vector<ListRow> listVouchersOriginal(const QString &dateText, const QString &branchCode);
 // The listing restricted to one voucher after one of its entries was deleted.
-std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &branchCode,
-                                        const QString &relocateKey);
+std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &branchCode, const QString &relocateKey);
 
 // The stored lines of a voucher in entry and side order (tbDayBon, tbSerial_jen).
 std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &serialJen);
@@ -137,6 +136,5 @@ UpdateResult updateEntry(const QString &dateText, const QString &serialJen, cons
 void deleteEntry(const QString &serialJenBun);
 // The number of stored lines of a voucher.
 int countVoucherLines(const QString &serialJen);
-
 
 } // namespace store

@@ -4,10 +4,10 @@
 // the program's pixels), where the entry window cannot fit.
 #include "support/entryfixture.h"
 
-#include "ui/placement.h"
 #include "lookup/searchdialog.h"
 #include "print/samplevoucher.h"
 #include "print/voucherprint.h"
+#include "ui/placement.h"
 
 #include <QApplication>
 #include <QPrintPreviewDialog>

@@ -38,14 +38,30 @@ private slots:
         QTest::addColumn<QString>("withZero");
         QTest::addColumn<QString>("blankZero");
         QTest::addColumn<QString>("bare");
-        QTest::newRow("half rounds away from zero") << 1234.5 << "1,235" << "1,235" << "1235";
-        QTest::newRow("negative half too") << -1234.5 << "-1,235" << "-1,235" << "-1235";
-        QTest::newRow("2.5 is not rounded to even") << 2.5 << "3" << "3" << "3";
-        QTest::newRow("zero") << 0.0 << "0" << "" << "0";
-        QTest::newRow("below a half rounds to nothing") << 0.4 << "0" << "" << "0";
-        QTest::newRow("millions") << 1234567.0 << "1,234,567" << "1,234,567" << "1234567";
-        QTest::newRow("exactly a thousand") << 1000.0 << "1,000" << "1,000" << "1000";
-        QTest::newRow("negative hundreds") << -999.0 << "-999" << "-999" << "-999";
+        QTest::newRow("half rounds away from zero") << 1234.5 << "1,235"
+                                                    << "1,235"
+                                                    << "1235";
+        QTest::newRow("negative half too") << -1234.5 << "-1,235"
+                                           << "-1,235"
+                                           << "-1235";
+        QTest::newRow("2.5 is not rounded to even") << 2.5 << "3"
+                                                    << "3"
+                                                    << "3";
+        QTest::newRow("zero") << 0.0 << "0"
+                              << ""
+                              << "0";
+        QTest::newRow("below a half rounds to nothing") << 0.4 << "0"
+                                                        << ""
+                                                        << "0";
+        QTest::newRow("millions") << 1234567.0 << "1,234,567"
+                                  << "1,234,567"
+                                  << "1234567";
+        QTest::newRow("exactly a thousand") << 1000.0 << "1,000"
+                                            << "1,000"
+                                            << "1000";
+        QTest::newRow("negative hundreds") << -999.0 << "-999"
+                                           << "-999"
+                                           << "-999";
     }
     void thousands()
     {

@@ -15,12 +15,30 @@ private slots:
         QTest::addColumn<QString>("ltrim");
         QTest::addColumn<QString>("rtrim");
         QTest::addColumn<QString>("delspace");
-        QTest::newRow("blanks around 12") << "  12 " << "12 " << "  12" << "12";
-        QTest::newRow("blanks inside 1 2 3") << "1 2 3" << "1 2 3" << "1 2 3" << "123";
-        QTest::newRow("empty stays empty") << "" << "" << "" << "";
-        QTest::newRow("blanks only become empty") << "   " << "" << "" << "";
-        QTest::newRow("a tab is not a blank") << "\t1 " << "\t1 " << "\t1" << "\t1";
-        QTest::newRow("Korean passes unharmed") << " 현금 예금 " << "현금 예금 " << " 현금 예금" << "현금예금";
+        QTest::newRow("blanks around 12") << "  12 "
+                                          << "12 "
+                                          << "  12"
+                                          << "12";
+        QTest::newRow("blanks inside 1 2 3") << "1 2 3"
+                                             << "1 2 3"
+                                             << "1 2 3"
+                                             << "123";
+        QTest::newRow("empty stays empty") << ""
+                                           << ""
+                                           << ""
+                                           << "";
+        QTest::newRow("blanks only become empty") << "   "
+                                                  << ""
+                                                  << ""
+                                                  << "";
+        QTest::newRow("a tab is not a blank") << "\t1 "
+                                              << "\t1 "
+                                              << "\t1"
+                                              << "\t1";
+        QTest::newRow("Korean passes unharmed") << " 현금 예금 "
+                                                << "현금 예금 "
+                                                << " 현금 예금"
+                                                << "현금예금";
     }
     void trimming()
     {
@@ -52,10 +70,14 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("two points") << "1.2.3" << "'1.2.3' is not a valid floating point value";
-        QTest::newRow("minus in the middle") << "5-3" << "'5-3' is not a valid floating point value";
-        QTest::newRow("a lone minus, filtered") << "- 원" << "'-' is not a valid floating point value";
-        QTest::newRow("a lone point") << "." << "'.' is not a valid floating point value";
+        QTest::newRow("two points") << "1.2.3"
+                                    << "'1.2.3' is not a valid floating point value";
+        QTest::newRow("minus in the middle") << "5-3"
+                                             << "'5-3' is not a valid floating point value";
+        QTest::newRow("a lone minus, filtered") << "- 원"
+                                                << "'-' is not a valid floating point value";
+        QTest::newRow("a lone point") << "."
+                                      << "'.' is not a valid floating point value";
     }
     void refusesWhatIsNoNumber()
     {

@@ -4,12 +4,12 @@
 // names), the seven dialogs writing into it, and recorded message boxes.
 #include "sample.h"
 
-#include "ui/fields.h"
 #include "entry/entrypanel.h"
 #include "entry/resolution.h"
 #include "lookup/searchdialogs.h"
 #include "support/recorder.h"
 #include "support/testdb.h"
+#include "ui/fields.h"
 
 #include <QAbstractItemModel>
 #include <QLineEdit>

@@ -6,10 +6,10 @@
 #include "store/connection.h"
 #include "store/sqlrun.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QPushButton>
-#include <QCloseEvent>
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
 

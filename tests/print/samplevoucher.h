@@ -31,8 +31,8 @@ inline store::StoredLine sampleLine(const QString &date, const QString &branch, 
     const SampleEntry &e = sampleEntries[entry % 4];
     const QString serialBun = QStringLiteral("%1").arg(entry + 1, 2, 10, QLatin1Char('0'));
     // The keys and constants as the program writes them; the texts below.
-    store::StoredLine line = ::sampleLine(date, serial, serialBun, debit ? QStringLiteral("01") : QStringLiteral("02"),
-                                          branch);
+    store::StoredLine line =
+        ::sampleLine(date, serial, serialBun, debit ? QStringLiteral("01") : QStringLiteral("02"), branch);
     line.Ac_JenName = QString::fromUtf8(debit ? e.debitName : e.creditName);
     line.Ac_JenCode = QString::fromUtf8(debit ? e.debitCode : e.creditCode);
     line.Ac_Text = QString::fromUtf8(e.text);

@@ -6,10 +6,10 @@
 
 #include "app/logindialog.h"
 #include "base/error.h"
-#include "ui/fields.h"
 #include "store/demo.h"
 #include "store/schema.h"
 #include "store/sqlrun.h"
+#include "ui/fields.h"
 
 #include <QDeadlineTimer>
 #include <QDialogButtonBox>

@@ -8,8 +8,8 @@
 // edit. Every test runs on SQLite and on PostgreSQL.
 #include "support/entryfixture.h"
 
-#include "ui/fields.h"
 #include "store/sqlrun.h"
+#include "ui/fields.h"
 
 #include <QPushButton>
 #include <QRandomGenerator>

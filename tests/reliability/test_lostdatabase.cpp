@@ -8,8 +8,8 @@
 #include "support/entryfixture.h"
 
 #include "base/error.h"
-#include "ui/fields.h"
 #include "store/sqlrun.h"
+#include "ui/fields.h"
 
 #include <QApplication>
 #include <QComboBox>

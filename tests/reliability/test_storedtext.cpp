@@ -7,8 +7,8 @@
 // nothing. Every test runs on SQLite and on PostgreSQL.
 #include "support/entryfixture.h"
 
-#include "ui/fields.h"
 #include "base/text.h"
+#include "ui/fields.h"
 
 #include <QComboBox>
 #include <QPushButton>

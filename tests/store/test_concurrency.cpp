@@ -51,8 +51,8 @@ QString saveDrawnOutside(const store::NewVoucher &voucher, const std::function<v
     store::Transaction transaction(store::account());
     for (const store::EntryLines &entry : voucher.entries)
         for (const QString side : {"01", "02"})
-            insertStoredLine(sampleLine(voucher.dateText, number, entry.serialBun, side,
-                                        store::branchCode(voucher.branchPosition)));
+            insertStoredLine(
+                sampleLine(voucher.dateText, number, entry.serialBun, side, store::branchCode(voucher.branchPosition)));
     transaction.commit();
     return number;
 }
@@ -74,13 +74,15 @@ int runWriter(const QStringList &arguments)
             const QString tag = QStringLiteral("w%1v%2").arg(index).arg(round);
             try {
                 const store::NewVoucher voucher = sampleVoucher(day, index % 2, {"01", "02"}, tag);
-                const QString number = unsafe ? saveDrawnOutside(voucher, [&] {
-                    // Everybody draws before anybody writes: a drawing outside
-                    // the writing transaction then hands all of them one number.
-                    touch(sync + QStringLiteral("/drawn-%1-%2").arg(round).arg(index));
-                    waitFor(sync, QStringLiteral("drawn-%1-*").arg(round), writers);
-                })
-                                              : store::saveNewVoucher(voucher).serialJen;
+                const QString number =
+                    unsafe ? saveDrawnOutside(voucher,
+                                              [&] {
+                                                  // Everybody draws before anybody writes: a drawing outside
+                                                  // the writing transaction then hands all of them one number.
+                                                  touch(sync + QStringLiteral("/drawn-%1-%2").arg(round).arg(index));
+                                                  waitFor(sync, QStringLiteral("drawn-%1-*").arg(round), writers);
+                                              })
+                           : store::saveNewVoucher(voucher).serialJen;
                 out << "saved " << tag << ' ' << number << Qt::endl;
             } catch (const AppError &error) {
                 out << "error " << tag << ' ' << error.message().simplified() << Qt::endl;

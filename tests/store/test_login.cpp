@@ -51,10 +51,7 @@ private slots:
         store::setLoginPrompt({});
     }
 
-    void cleanupTestCase()
-    {
-        m_server.reset();
-    }
+    void cleanupTestCase() { m_server.reset(); }
 
     void theServerAsksForThePasswordThatWasNotGiven()
     {
@@ -85,10 +82,7 @@ private slots:
         QCOMPARE(m_problems.size(), 2);
     }
 
-    void withoutAPromptTheFailureIsReportedAtOnce()
-    {
-        QVERIFY_THROWS_EXCEPTION(AppError, store::account());
-    }
+    void withoutAPromptTheFailureIsReportedAtOnce() { QVERIFY_THROWS_EXCEPTION(AppError, store::account()); }
 };
 
 QTEST_GUILESS_MAIN(TestLogin)

@@ -85,8 +85,9 @@ private slots:
             store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"}));
             QFAIL("a voucher was saved past the last number of its date");
         } catch (const AppError &error) {
-            QCOMPARE(error.message(),
-                     QString("2001-05-30 일자의 전표번호를 99999999번까지 모두 사용하여 더 이상 등록할 수 없습니다...."));
+            QCOMPARE(
+                error.message(),
+                QString("2001-05-30 일자의 전표번호를 99999999번까지 모두 사용하여 더 이상 등록할 수 없습니다...."));
         }
         QCOMPARE(int(database().allLines().size()), before);
         QCOMPARE(Serial_Jen_MaxValue("2001-05-31"), QString("2001-05-31-00000001"));
@@ -94,9 +95,12 @@ private slots:
 
     void savedVouchersTakeConsecutiveNumbers()
     {
-        QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"})).serialJen, QString("2001-05-30-00000001"));
-        QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-30", 1, {"02"})).serialJen, QString("2001-05-30-00000002"));
-        QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-31", 0, {"01"})).serialJen, QString("2001-05-31-00000001"));
+        QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"})).serialJen,
+                 QString("2001-05-30-00000001"));
+        QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-30", 1, {"02"})).serialJen,
+                 QString("2001-05-30-00000002"));
+        QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-31", 0, {"01"})).serialJen,
+                 QString("2001-05-31-00000001"));
     }
 
     void aVoucherWithoutEntriesDrawsANumberButKeepsItFree()
@@ -116,12 +120,19 @@ private slots:
         QTest::addColumn<QString>("serialBun");
         QTest::addColumn<QString>("formSide");
         QTest::addColumn<QString>("key");
-        QTest::newRow("the first branch's debit line")
-            << 0 << "2001-05-30-00000001" << "01" << "A005*01" << "AA*00000*3*2001-05-30-00000001*01*A005*01";
-        QTest::newRow("the third branch's credit line of entry four")
-            << 2 << "2001-05-30-00000012" << "04" << "A005*02" << "AA*00002*3*2001-05-30-00000012*04*A005*02";
+        QTest::newRow("the first branch's debit line") << 0 << "2001-05-30-00000001"
+                                                       << "01"
+                                                       << "A005*01"
+                                                       << "AA*00000*3*2001-05-30-00000001*01*A005*01";
+        QTest::newRow("the third branch's credit line of entry four") << 2 << "2001-05-30-00000012"
+                                                                      << "04"
+                                                                      << "A005*02"
+                                                                      << "AA*00002*3*2001-05-30-00000012*04*A005*02";
         QTest::newRow("blanks go from the number, the entry and the side")
-            << 0 << " 2001-05-30-00000001 " << "0 1" << "A005 * 01" << "AA*00000*3*2001-05-30-00000001*01*A005*01";
+            << 0 << " 2001-05-30-00000001 "
+            << "0 1"
+            << "A005 * 01"
+            << "AA*00000*3*2001-05-30-00000001*01*A005*01";
     }
     void lineKeys()
     {

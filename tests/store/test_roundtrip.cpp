@@ -17,9 +17,10 @@ const QString day = QStringLiteral("2001-05-30");
 // A listing row as one readable text: entry key, accounts, amounts, texts, branch.
 QString describe(const ListRow &r)
 {
-    return QStringList{r.serial_ttt, r.serial_jen, r.serial_bun, r.Date_day, r.total,
-                       r.ac_jencode1, r.ac_JenName1, QString::number(r.Cr_Amt1), r.ac_text1,
-                       r.ac_jencode2, r.ac_JenName2, QString::number(r.Dr_Amt2), r.ac_text2}
+    return QStringList{r.serial_ttt, r.serial_jen,  r.serial_bun,  r.Date_day,
+                       r.total,      r.ac_jencode1, r.ac_JenName1, QString::number(r.Cr_Amt1),
+                       r.ac_text1,   r.ac_jencode2, r.ac_JenName2, QString::number(r.Dr_Amt2),
+                       r.ac_text2}
         .join(QLatin1Char('|'));
 }
 
@@ -42,11 +43,33 @@ QStringList keys(const std::vector<ListRow> &rows)
 // Every column of a stored line but its time of writing.
 QString describe(const StoredLine &l)
 {
-    return QStringList{l.Serial, l.Serial_Jen, l.Serial_Bun, l.Serial_CrDr, l.Month_Char, l.Year_Char,
-                       l.Date_Day, l.Table_Kubun, l.Kubun_Bon, l.Kubun_Jen, l.Kubun_Amt, l.Form_Kubun,
-                       l.Giel_Serial, l.Ac_JenCode, l.Ac_JenName, l.Ac_Text, l.Item_Code, l.Item_Name,
-                       l.Kubun_Code, l.Kubun_Name, l.Project_Code, l.Project_Name, l.Buser_Code,
-                       l.Buser_Name, l.Sawon_Code, l.Sawon_Name, QString::number(l.Cr_Amt),
+    return QStringList{l.Serial,
+                       l.Serial_Jen,
+                       l.Serial_Bun,
+                       l.Serial_CrDr,
+                       l.Month_Char,
+                       l.Year_Char,
+                       l.Date_Day,
+                       l.Table_Kubun,
+                       l.Kubun_Bon,
+                       l.Kubun_Jen,
+                       l.Kubun_Amt,
+                       l.Form_Kubun,
+                       l.Giel_Serial,
+                       l.Ac_JenCode,
+                       l.Ac_JenName,
+                       l.Ac_Text,
+                       l.Item_Code,
+                       l.Item_Name,
+                       l.Kubun_Code,
+                       l.Kubun_Name,
+                       l.Project_Code,
+                       l.Project_Name,
+                       l.Buser_Code,
+                       l.Buser_Name,
+                       l.Sawon_Code,
+                       l.Sawon_Name,
+                       QString::number(l.Cr_Amt),
                        QString::number(l.Dr_Amt)}
         .join(QLatin1Char('|'));
 }
@@ -54,12 +77,34 @@ QString describe(const StoredLine &l)
 QString expectedLine(const QString &serialJen, const QString &bun, const QString &side, const QString &branch,
                      const store::LineFields &f)
 {
-    return QStringList{QStringLiteral("AA*%1*3*%2*%3*A005*%4").arg(branch, serialJen, bun, side), serialJen, bun, side,
-                       QStringLiteral("05"), QStringLiteral("2001"), day, QStringLiteral("AA"), branch,
-                       QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("A005"), QStringLiteral("999"),
-                       f.acCode, f.acName, f.acText, f.itemCode, f.itemName, f.kubunCode, f.kubunName,
-                       f.projectCode, f.projectName, f.buserCode, f.buserName, f.sawonCode, f.sawonName,
-                       QString::number(f.crAmt), QString::number(f.drAmt)}
+    return QStringList{QStringLiteral("AA*%1*3*%2*%3*A005*%4").arg(branch, serialJen, bun, side),
+                       serialJen,
+                       bun,
+                       side,
+                       QStringLiteral("05"),
+                       QStringLiteral("2001"),
+                       day,
+                       QStringLiteral("AA"),
+                       branch,
+                       QStringLiteral("3"),
+                       QStringLiteral("5"),
+                       QStringLiteral("A005"),
+                       QStringLiteral("999"),
+                       f.acCode,
+                       f.acName,
+                       f.acText,
+                       f.itemCode,
+                       f.itemName,
+                       f.kubunCode,
+                       f.kubunName,
+                       f.projectCode,
+                       f.projectName,
+                       f.buserCode,
+                       f.buserName,
+                       f.sawonCode,
+                       f.sawonName,
+                       QString::number(f.crAmt),
+                       QString::number(f.drAmt)}
         .join(QLatin1Char('|'));
 }
 
@@ -93,7 +138,8 @@ private slots:
         QCOMPARE(describe(lines[2]), expectedLine(n, "03", "01", "00001", voucher.entries[1].debit));
         QCOMPARE(describe(lines[3]), expectedLine(n, "03", "02", "00001", voucher.entries[1].credit));
         for (const StoredLine &line : lines)
-            QVERIFY2(line.End_Day >= before && line.End_Day <= after, qPrintable(line.End_Day.toString(Qt::ISODateWithMs)));
+            QVERIFY2(line.End_Day >= before && line.End_Day <= after,
+                     qPrintable(line.End_Day.toString(Qt::ISODateWithMs)));
         QCOMPARE(store::entryNumbers(n, day), QStringList({"01", "03"}));
     }
 
@@ -102,7 +148,10 @@ private slots:
         const QString n = store::saveNewVoucher(sampleVoucher(day, 0, {"01"})).serialJen;
         QCOMPARE(int(store::loadVoucherLines(day + "00000", n).size()), 2);
         QVERIFY(store::loadVoucherLines(day + "00001", n).empty());
-        QVERIFY(store::loadVoucherLines("2001-05-31" "00000", n).empty());
+        QVERIFY(store::loadVoucherLines("2001-05-31"
+                                        "00000",
+                                        n)
+                    .empty());
     }
 
     void theListingFoldsEachEntryIntoOneRow()
@@ -110,9 +159,11 @@ private slots:
         addBranches();
         const QString n = store::saveNewVoucher(sampleVoucher(day, 1, {"02", "01"}, "가")).serialJen;
         const QStringList expected = {
-            n + "01|" + n + "|01|2001-05-30|부산지점/부산|40401001000|가 01 차변 계정|1000|가 01 차변 적요|"
+            n + "01|" + n +
+                "|01|2001-05-30|부산지점/부산|40401001000|가 01 차변 계정|1000|가 01 차변 적요|"
                 "10102005000|가 01 대변 계정|1000|가 01 대변 적요",
-            n + "02|" + n + "|02|2001-05-30|부산지점/부산|40401001000|가 02 차변 계정|2000|가 02 차변 적요|"
+            n + "02|" + n +
+                "|02|2001-05-30|부산지점/부산|40401001000|가 02 차변 계정|2000|가 02 차변 적요|"
                 "10102005000|가 02 대변 계정|2000|가 02 대변 적요",
         };
         QCOMPARE(describe(store::listVouchers(day, "00001")), expected);
@@ -134,11 +185,27 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("form");
         QTest::addColumn<QString>("listed");
-        QTest::newRow("another branch's vouchers of the day") << day << "00001" << "3" << "A005" << "00000";
-        QTest::newRow("the vouchers of another day") << "2001-05-31" << "00000" << "3" << "A005" << "00000";
-        QTest::newRow("vouchers of another kind") << day << "00000" << "1" << "A005" << "00000";
-        QTest::newRow("vouchers of another form") << day << "00000" << "3" << "A001" << "00000";
-        QTest::newRow("vouchers whose branch is not in the branch table") << day << "00007" << "3" << "A005" << "00007";
+        QTest::newRow("another branch's vouchers of the day") << day << "00001"
+                                                              << "3"
+                                                              << "A005"
+                                                              << "00000";
+        QTest::newRow("the vouchers of another day") << "2001-05-31"
+                                                     << "00000"
+                                                     << "3"
+                                                     << "A005"
+                                                     << "00000";
+        QTest::newRow("vouchers of another kind") << day << "00000"
+                                                  << "1"
+                                                  << "A005"
+                                                  << "00000";
+        QTest::newRow("vouchers of another form") << day << "00000"
+                                                  << "3"
+                                                  << "A001"
+                                                  << "00000";
+        QTest::newRow("vouchers whose branch is not in the branch table") << day << "00007"
+                                                                          << "3"
+                                                                          << "A005"
+                                                                          << "00007";
     }
     void theListingLeavesOut()
     {

@@ -52,10 +52,7 @@ private slots:
         QCOMPARE(store::branchList(), QStringList({"본사/서울특별시 중구", "부산지점/부산광역시 해운대구"}));
     }
 
-    void anEmptyBranchTableGivesAnEmptyList()
-    {
-        QVERIFY(store::branchList().isEmpty());
-    }
+    void anEmptyBranchTableGivesAnEmptyList() { QVERIFY(store::branchList().isEmpty()); }
 
     void theBranchCodeIsTheListPosition_data()
     {

@@ -17,10 +17,12 @@ public:
     // EntryOnly: the entry window alone, its name fields without lookups.
     // prepare runs on the fresh database before the window is created.
     // server: a PostgreSQL server to make the database on; SQLite without one.
-    explicit EntryFixture(Windows windows = Windows::EntryOnly,
-                          const std::function<void(TestDatabase &)> &prepare = {}, PgServer *server = nullptr);
+    explicit EntryFixture(Windows windows = Windows::EntryOnly, const std::function<void(TestDatabase &)> &prepare = {},
+                          PgServer *server = nullptr);
     explicit EntryFixture(const std::function<void(TestDatabase &)> &prepare)
-        : EntryFixture(Windows::EntryOnly, prepare) {}
+        : EntryFixture(Windows::EntryOnly, prepare)
+    {
+    }
     ~EntryFixture();
 
     EntryWindow &window() { return *m_window; }

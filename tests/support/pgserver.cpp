@@ -37,8 +37,8 @@ int freePort()
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
         port = ntohs(address.sin_port);
     ::close(fd);
     return port;
@@ -102,8 +102,9 @@ int PgServer::runTool(const QString &tool, const QStringList &arguments, QString
     process.setWorkingDirectory(m_folder ? m_folder->path() : QDir::tempPath());
     const QString program = binFolder + QLatin1Char('/') + tool;
     if (asRoot())
-        process.start(runuser, QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"), program}
-                                   + arguments);
+        process.start(runuser,
+                      QStringList{QStringLiteral("-u"), QStringLiteral("postgres"), QStringLiteral("--"), program} +
+                          arguments);
     else
         process.start(program, arguments);
     const bool finished = process.waitForFinished(120000);
@@ -128,8 +129,9 @@ void PgServer::prepareFolder()
         throw AppError(QStringLiteral("could not make a folder for the test server under %1").arg(base));
     giveToPostgres(m_folder->path());
 
-    QStringList arguments = {QStringLiteral("-D"), m_folder->path() + QStringLiteral("/data"),
-                             QStringLiteral("-U"), user(), QStringLiteral("-E"), QStringLiteral("UTF8"),
+    QStringList arguments = {QStringLiteral("-D"),         m_folder->path() + QStringLiteral("/data"),
+                             QStringLiteral("-U"),         user(),
+                             QStringLiteral("-E"),         QStringLiteral("UTF8"),
                              QStringLiteral("--locale=C"), QStringLiteral("--no-sync")};
     if (m_login == Login::Trust) {
         arguments << QStringLiteral("-A") << QStringLiteral("trust");
@@ -158,12 +160,13 @@ bool PgServer::startOnce(QString *problem)
         throw AppError(QStringLiteral("could not write %1").arg(conf.fileName()));
     conf.write(QStringLiteral("\nport = %1\nlisten_addresses = '127.0.0.1'\nunix_socket_directories = ''\n"
                               "fsync = off\nsynchronous_commit = off\nfull_page_writes = off\n")
-                   .arg(m_port).toLatin1());
+                   .arg(m_port)
+                   .toLatin1());
     conf.close();
     const QStringList arguments = {QStringLiteral("-D"), m_folder->path() + QStringLiteral("/data"),
                                    QStringLiteral("-l"), m_folder->path() + QStringLiteral("/server.log"),
-                                   QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
-                                   QStringLiteral("start")};
+                                   QStringLiteral("-w"), QStringLiteral("-t"),
+                                   QStringLiteral("60"), QStringLiteral("start")};
     QString output;
     if (runTool(QStringLiteral("pg_ctl"), arguments, &output) == 0)
         return true;
@@ -194,9 +197,9 @@ void PgServer::stop()
     if (!m_running)
         return;
     m_running = false;
-    runTool(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), m_folder->path() + QStringLiteral("/data"),
-                                       QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"),
-                                       QStringLiteral("stop")});
+    runTool(QStringLiteral("pg_ctl"),
+            {QStringLiteral("-D"), m_folder->path() + QStringLiteral("/data"), QStringLiteral("-m"),
+             QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")});
     m_folder.reset();
 }
 
@@ -205,9 +208,9 @@ void PgServer::pause()
     if (!m_running)
         return;
     QString output;
-    if (runTool(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), m_folder->path() + QStringLiteral("/data"),
-                                           QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"),
-                                           QStringLiteral("stop")},
+    if (runTool(QStringLiteral("pg_ctl"),
+                {QStringLiteral("-D"), m_folder->path() + QStringLiteral("/data"), QStringLiteral("-m"),
+                 QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")},
                 &output) != 0)
         throw AppError(QStringLiteral("the test server did not stop:\n%1").arg(output));
     m_running = false;
@@ -218,20 +221,22 @@ void PgServer::resume()
     if (m_running || !m_folder)
         return;
     QString output;
-    if (runTool(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), m_folder->path() + QStringLiteral("/data"),
-                                           QStringLiteral("-l"), m_folder->path() + QStringLiteral("/server.log"),
-                                           QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
-                                           QStringLiteral("start")},
+    if (runTool(QStringLiteral("pg_ctl"),
+                {QStringLiteral("-D"), m_folder->path() + QStringLiteral("/data"), QStringLiteral("-l"),
+                 m_folder->path() + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("-t"),
+                 QStringLiteral("60"), QStringLiteral("start")},
                 &output) != 0)
-        throw AppError(QStringLiteral("the test server did not start again on port %1:\n%2").arg(m_port).arg(output + log()));
+        throw AppError(
+            QStringLiteral("the test server did not start again on port %1:\n%2").arg(m_port).arg(output + log()));
     m_running = true;
 }
 
 void PgServer::createDatabase(const QString &name)
 {
     QString output;
-    if (runTool(QStringLiteral("createdb"), {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                                             QString::number(m_port), QStringLiteral("-U"), user(), name},
+    if (runTool(QStringLiteral("createdb"),
+                {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
+                 QStringLiteral("-U"), user(), name},
                 &output) != 0)
         throw AppError(QStringLiteral("createdb %1 failed:\n%2").arg(name, output));
 }
@@ -239,9 +244,9 @@ void PgServer::createDatabase(const QString &name)
 void PgServer::dropDatabase(const QString &name)
 {
     QString output;
-    if (runTool(QStringLiteral("dropdb"), {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                                           QString::number(m_port), QStringLiteral("-U"), user(),
-                                           QStringLiteral("--if-exists"), name},
+    if (runTool(QStringLiteral("dropdb"),
+                {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
+                 QStringLiteral("-U"), user(), QStringLiteral("--if-exists"), name},
                 &output) != 0)
         throw AppError(QStringLiteral("dropdb %1 failed:\n%2").arg(name, output));
 }

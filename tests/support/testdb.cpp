@@ -86,9 +86,9 @@ void insertStoredLine(const StoredLine &line)
     for (const store::LineColumn &column : store::lineColumns()) {
         names << QLatin1String(column.name);
         holders << store::lineParameter(column);
-        const QVariant value = column.stored ? QVariant(line.*column.stored)
-            : column.storedAmount            ? QVariant(line.*column.storedAmount)
-                                             : store::endDayValue(line.End_Day);
+        const QVariant value = column.stored         ? QVariant(line.*column.stored)
+                               : column.storedAmount ? QVariant(line.*column.storedAmount)
+                                                     : store::endDayValue(line.End_Day);
         params.emplace_back(holders.last(), value);
     }
     store::run(store::account(),
@@ -146,12 +146,12 @@ QStringList TestDatabase::column(const QString &select)
     return values;
 }
 
-StoredLine sampleLine(const QString &date, const QString &serialJen, const QString &serialBun,
-                      const QString &side, const QString &branch, const QString &tag)
+StoredLine sampleLine(const QString &date, const QString &serialJen, const QString &serialBun, const QString &side,
+                      const QString &branch, const QString &tag)
 {
     StoredLine line;
-    line.Serial = QStringLiteral("AA*%1*3*%2*%3*A005*%4").arg(branch.trimmed(), serialJen.trimmed(), serialBun.trimmed(),
-                                                             side.trimmed());
+    line.Serial = QStringLiteral("AA*%1*3*%2*%3*A005*%4")
+                      .arg(branch.trimmed(), serialJen.trimmed(), serialBun.trimmed(), side.trimmed());
     line.Serial_Jen = serialJen;
     line.Serial_Bun = serialBun;
     line.Serial_CrDr = side;
@@ -164,7 +164,8 @@ StoredLine sampleLine(const QString &date, const QString &serialJen, const QStri
     line.Kubun_Amt = QStringLiteral("5");
     line.Form_Kubun = QStringLiteral("A005");
     line.Giel_Serial = QStringLiteral("999");
-    line.Ac_JenCode = side.trimmed() == QLatin1String("01") ? QStringLiteral("40401001000") : QStringLiteral("10102005000");
+    line.Ac_JenCode =
+        side.trimmed() == QLatin1String("01") ? QStringLiteral("40401001000") : QStringLiteral("10102005000");
     line.Ac_JenName = tag + QStringLiteral(" 계정");
     line.Ac_Text = tag + QStringLiteral(" 적요");
     line.Cr_Amt = side.trimmed() == QLatin1String("01") ? 1000 : 0;

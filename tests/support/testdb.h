@@ -20,7 +20,7 @@ class TestDatabase
 {
 public:
     // Throws AppError when the database cannot be made.
-    TestDatabase();                        // SQLite
+    TestDatabase();                          // SQLite
     explicit TestDatabase(PgServer &server); // PostgreSQL
     ~TestDatabase();
     TestDatabase(const TestDatabase &) = delete;

@@ -35,22 +35,21 @@ void TestCsvImport::recordsSplitByTheUsualCsvRules_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("records");
-    QTest::newRow("plain fields, the last line without a line break")
-        << "a,b\nc,d" << QStringList{"1:a|b", "2:c|d"};
-    QTest::newRow("an empty field at the end of a line is kept")
-        << "a,\n,b\n" << QStringList{"1:a|", "2:|b"};
-    QTest::newRow("CR LF, a lone CR and empty lines all end lines")
-        << "a\r\nb\rc\n\n\nd\n" << QStringList{"1:a", "2:b", "3:c", "6:d"};
-    QTest::newRow("a quoted field keeps commas and doubled quotes")
-        << "\"x,y\",\"say \"\"no\"\"\"\n" << QStringList{"1:x,y|say \"no\""};
+    QTest::newRow("plain fields, the last line without a line break") << "a,b\nc,d" << QStringList{"1:a|b", "2:c|d"};
+    QTest::newRow("an empty field at the end of a line is kept") << "a,\n,b\n" << QStringList{"1:a|", "2:|b"};
+    QTest::newRow("CR LF, a lone CR and empty lines all end lines") << "a\r\nb\rc\n\n\nd\n"
+                                                                    << QStringList{"1:a", "2:b", "3:c", "6:d"};
+    QTest::newRow("a quoted field keeps commas and doubled quotes") << "\"x,y\",\"say \"\"no\"\"\"\n"
+                                                                    << QStringList{"1:x,y|say \"no\""};
     QTest::newRow("a line break inside quotes moves the following line numbers")
-        << "\"one\ntwo\nthree\",b\nnext,c\n" << QStringList{"1:one\ntwo\nthree|b", "4:next|c"};
-    QTest::newRow("text after a closing quote faults that record only")
-        << "a,b\n\"x\"y,z\nc,d\n" << QStringList{"1:a|b", "3:c|d", "problem 2"};
+        << "\"one\ntwo\nthree\",b\nnext,c\n"
+        << QStringList{"1:one\ntwo\nthree|b", "4:next|c"};
+    QTest::newRow("text after a closing quote faults that record only") << "a,b\n\"x\"y,z\nc,d\n"
+                                                                        << QStringList{"1:a|b", "3:c|d", "problem 2"};
     QTest::newRow("a quote never closed faults the line it was opened on and ends reading")
-        << "a,b\nc,\"d\ne,f\n" << QStringList{"1:a|b", "problem 2"};
-    QTest::newRow("a quote inside an unquoted field is kept as it is")
-        << "5\" pipe,x\n" << QStringList{"1:5\" pipe|x"};
+        << "a,b\nc,\"d\ne,f\n"
+        << QStringList{"1:a|b", "problem 2"};
+    QTest::newRow("a quote inside an unquoted field is kept as it is") << "5\" pipe,x\n" << QStringList{"1:5\" pipe|x"};
 }
 
 void TestCsvImport::recordsSplitByTheUsualCsvRules()
@@ -66,17 +65,21 @@ void TestCsvImport::bytesAreReadAsUtf8ElseCp949_data()
     QTest::addColumn<QString>("encoding"); // empty: refused
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("badLine");
-    QTest::newRow("plain ASCII is UTF-8") << QByteArray("a,b\n") << "UTF-8" << "a,b\n" << 0;
+    QTest::newRow("plain ASCII is UTF-8") << QByteArray("a,b\n") << "UTF-8"
+                                          << "a,b\n"
+                                          << 0;
     QTest::newRow("a byte-order mark is dropped")
         << QByteArray("\xef\xbb\xbf\xec\x9b\x90") << "UTF-8 (BOM)" << QStringLiteral("원") << 0;
     QTest::newRow("Hangul in the code page")
         << QByteArray("\xbf\xf8\xc0\xe7\xb7\xe1") << "CP949" << QStringLiteral("원재료") << 0;
-    QTest::newRow("a lead byte cut off at the end is neither")
-        << QByteArray("ok\nok\n\xbf") << "" << "" << 3;
-    QTest::newRow("a byte-order mark before bytes that are not UTF-8")
-        << QByteArray("\xef\xbb\xbf" "a\n\xbf\xf8\n") << "" << "" << 2;
-    QTest::newRow("zero bytes (a UTF-16 file) are not text")
-        << QByteArray("a\0b\0", 4) << "" << "" << 1;
+    QTest::newRow("a lead byte cut off at the end is neither") << QByteArray("ok\nok\n\xbf") << ""
+                                                               << "" << 3;
+    QTest::newRow("a byte-order mark before bytes that are not UTF-8") << QByteArray("\xef\xbb\xbf"
+                                                                                     "a\n\xbf\xf8\n")
+                                                                       << ""
+                                                                       << "" << 2;
+    QTest::newRow("zero bytes (a UTF-16 file) are not text") << QByteArray("a\0b\0", 4) << ""
+                                                             << "" << 1;
 }
 
 void TestCsvImport::bytesAreReadAsUtf8ElseCp949()
@@ -98,8 +101,8 @@ void TestCsvImport::everyBadRowIsNamedAndNothingIsWritten()
     const QByteArray bytes = "Sawon_Code,Sawon_Name,Sawon_Jumin01\n"
                              "E1,Kim,750101\n"
                              "E2,\"Lee\nJr\",7501011\n" // too long, on the line the record starts on
-                             "E1,Park,750101\n"          // E1 again, line 5
-                             "E3,Choi\n"                 // a column short
+                             "E1,Park,750101\n"         // E1 again, line 5
+                             "E3,Choi\n"                // a column short
                              "E4,Jung,750101\n";
     const store::ImportReport report =
         store::importCodeTable(db.open(), *store::findCodeTable(QStringLiteral("sawon_table")), bytes);

@@ -73,10 +73,10 @@ void TestSampleSet::branchCodesFollowListOrder()
 void TestSampleSet::everyGroupOfTheChartHasSeveralAccounts_data()
 {
     QTest::addColumn<QString>("group");
-    for (const char *g : {"10101", "10102", "10201", "10202", "10203", "10204", "20101", "20201", "20301", "30101",
-                          "30201", "30301", "30401", "40101", "40201", "40301", "40302", "40303", "40304", "40305",
-                          "40401", "40402", "40403", "40404", "40501", "40502", "40503", "40701", "40901", "41001",
-                          "41201", "41301", "41501"})
+    for (const char *g :
+         {"10101", "10102", "10201", "10202", "10203", "10204", "20101", "20201", "20301", "30101", "30201",
+          "30301", "30401", "40101", "40201", "40301", "40302", "40303", "40304", "40305", "40401", "40402",
+          "40403", "40404", "40501", "40502", "40503", "40701", "40901", "41001", "41201", "41301", "41501"})
         QTest::newRow(qPrintable(QStringLiteral("group %1 has offered accounts with a classification").arg(g)))
             << QString::fromLatin1(g);
 }
@@ -96,7 +96,8 @@ void TestSampleSet::theNamedAccountsAreOffered_data()
     QTest::addColumn<QString>("code");
     for (const char *c : {"10102001000", "10102005000", "10102008000", "10102017000", "10102024000", "40301001000",
                           "40302004000", "40304001000", "40401001000", "40402001000"})
-        QTest::newRow(qPrintable(QStringLiteral("account %1 exists, named and offered").arg(c))) << QString::fromLatin1(c);
+        QTest::newRow(qPrintable(QStringLiteral("account %1 exists, named and offered").arg(c)))
+            << QString::fromLatin1(c);
 }
 
 void TestSampleSet::theNamedAccountsAreOffered()
@@ -142,15 +143,24 @@ void TestSampleSet::namesShareSearchableParts_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("part");
-    QTest::newRow("several accounts hold 원재료") << "test_ac_code" << "ac_name" << QStringLiteral("원재료");
-    QTest::newRow("several accounts hold 제조") << "test_ac_code" << "ac_name" << QStringLiteral("제조");
-    QTest::newRow("several accounts hold 현금") << "test_ac_code" << "ac_name" << QStringLiteral("현금");
-    QTest::newRow("several customers hold 제조") << "Sale_Table" << "Sale_Name" << QStringLiteral("제조");
-    QTest::newRow("several banks hold 은행") << "Bank_Table" << "Bank_Name" << QStringLiteral("은행");
-    QTest::newRow("several employees hold 김") << "Sawon_Table" << "Sawon_Name" << QStringLiteral("김");
-    QTest::newRow("several departments hold 생산") << "Buser_Table" << "Buser_Name" << QStringLiteral("생산");
-    QTest::newRow("several projects hold 제조") << "Project_Table" << "Project_Name" << QStringLiteral("제조");
-    QTest::newRow("several items hold 원재료") << "Item_Table" << "Item_Name" << QStringLiteral("원재료");
+    QTest::newRow("several accounts hold 원재료") << "test_ac_code"
+                                                  << "ac_name" << QStringLiteral("원재료");
+    QTest::newRow("several accounts hold 제조") << "test_ac_code"
+                                                << "ac_name" << QStringLiteral("제조");
+    QTest::newRow("several accounts hold 현금") << "test_ac_code"
+                                                << "ac_name" << QStringLiteral("현금");
+    QTest::newRow("several customers hold 제조") << "Sale_Table"
+                                                 << "Sale_Name" << QStringLiteral("제조");
+    QTest::newRow("several banks hold 은행") << "Bank_Table"
+                                             << "Bank_Name" << QStringLiteral("은행");
+    QTest::newRow("several employees hold 김") << "Sawon_Table"
+                                               << "Sawon_Name" << QStringLiteral("김");
+    QTest::newRow("several departments hold 생산") << "Buser_Table"
+                                                   << "Buser_Name" << QStringLiteral("생산");
+    QTest::newRow("several projects hold 제조") << "Project_Table"
+                                                << "Project_Name" << QStringLiteral("제조");
+    QTest::newRow("several items hold 원재료") << "Item_Table"
+                                               << "Item_Name" << QStringLiteral("원재료");
 }
 
 void TestSampleSet::namesShareSearchableParts()

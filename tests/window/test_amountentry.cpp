@@ -29,13 +29,16 @@ private slots:
         QTest::newRow("empty shows zero") << "" << form(27, "0") << form(27, "0");
         QTest::newRow("fifteen digits") << "123456789012345" << form(2, "123,456,789,012,345")
                                         << form(2, "123,456,789,012,345");
-        QTest::newRow("sixteen digits empty the field") << "1234567890123456" << "" << form(27, "0");
-        QTest::newRow("sixteen nines, which would read as 10000000000000000, empty the field")
-            << "9999999999999999" << "" << form(27, "0");
-        QTest::newRow("twenty nines, which would read as 1e20, empty the field")
-            << "99999999999999999999" << "" << form(27, "0");
-        QTest::newRow("a one and fifteen zeros empties the field") << "1000000000000000" << "" << form(27, "0");
-        QTest::newRow("fifteen nines below zero") << "-999999999999999" << "-999,999,999,999,999"
+        QTest::newRow("sixteen digits empty the field") << "1234567890123456"
+                                                        << "" << form(27, "0");
+        QTest::newRow("sixteen nines, which would read as 10000000000000000, empty the field") << "9999999999999999"
+                                                                                               << "" << form(27, "0");
+        QTest::newRow("twenty nines, which would read as 1e20, empty the field") << "99999999999999999999"
+                                                                                 << "" << form(27, "0");
+        QTest::newRow("a one and fifteen zeros empties the field") << "1000000000000000"
+                                                                   << "" << form(27, "0");
+        QTest::newRow("fifteen nines below zero") << "-999999999999999"
+                                                  << "-999,999,999,999,999"
                                                   << "-999,999,999,999,999";
     }
     void leavingTheDebitAmountBalancesTheEntry()
@@ -52,8 +55,9 @@ private slots:
         QCOMPARE(f.field("edDR_Cr_Amt_02")->text(), form(27, "0"));
         // Only an amount too long to show, and so emptied, is announced.
         const bool emptied = !typed.isEmpty() && debit->text().isEmpty();
-        QCOMPARE(f.messages.texts, emptied ? QStringList{"금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요...."}
-                                           : QStringList());
+        QCOMPARE(f.messages.texts, emptied
+                                       ? QStringList{"금액은 15자리까지 입력할 수 있습니다. 금액을 다시 입력하세요...."}
+                                       : QStringList());
     }
 
     // Saved without leaving the field, an amount is held to the same fifteen
@@ -89,11 +93,16 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
         QTest::addColumn<int>("messages");
-        QTest::newRow("a letter") << "12a3" << "123" << 1;
-        QTest::newRow("a comma") << "1,000" << "1000" << 1;
-        QTest::newRow("a blank") << "1 0" << "10" << 1;
-        QTest::newRow("Korean through the input method") << "1원" << "1" << 1;
-        QTest::newRow("digits, minus and point pass") << "-12.5" << "-12.5" << 0;
+        QTest::newRow("a letter") << "12a3"
+                                  << "123" << 1;
+        QTest::newRow("a comma") << "1,000"
+                                 << "1000" << 1;
+        QTest::newRow("a blank") << "1 0"
+                                 << "10" << 1;
+        QTest::newRow("Korean through the input method") << "1원"
+                                                         << "1" << 1;
+        QTest::newRow("digits, minus and point pass") << "-12.5"
+                                                      << "-12.5" << 0;
     }
     void refusedCharactersAreAnnouncedAndDropped()
     {

@@ -20,12 +20,14 @@ private slots:
     {
         const QString today = QDate::currentDate().toString("yyyy-MM-dd");
         QString number;
-        EntryFixture f(EntryFixture::Windows::WholeSet,
-                       [&](TestDatabase &) { number = store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})).serialJen; });
+        EntryFixture f(EntryFixture::Windows::WholeSet, [&](TestDatabase &) {
+            number = store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})).serialJen;
+        });
         std::vector<print::SheetData> shown;
         print::setPreviewHook([&](const print::SheetData &sheet) { shown.push_back(sheet); });
         EntryWindow &w = f.window();
-        QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, {}, w.DBGrid1->visualRect(w.list().index(0, 3)).center());
+        QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, {},
+                          w.DBGrid1->visualRect(w.list().index(0, 3)).center());
         QTest::mouseClick(w.PrintBtn, Qt::LeftButton);
         QCOMPARE(shown.size(), size_t(1));
         QCOMPARE(shown[0].qlKubun, QString("구    분 :본사/서울"));

@@ -149,19 +149,26 @@ private slots:
         QTest::addColumn<QString>("missing");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("a debit account") << "edCR_Ac_JenName_02" << "2라인에 계정과목을 등록 하세요...."
+        QTest::newRow("a debit account") << "edCR_Ac_JenName_02"
+                                         << "2라인에 계정과목을 등록 하세요...."
                                          << "edCR_Ac_JenName_02";
-        QTest::newRow("a credit account") << "edDR_Ac_JenName_02" << "2라인에 계정과목을 등록 하세요...."
+        QTest::newRow("a credit account") << "edDR_Ac_JenName_02"
+                                          << "2라인에 계정과목을 등록 하세요...."
                                           << "edDR_Ac_JenName_02";
-        QTest::newRow("a customer") << "edCR_Kubun_Name_01" << "1라인에 거래처및은행명의 코드를 등록 하세요...."
+        QTest::newRow("a customer") << "edCR_Kubun_Name_01"
+                                    << "1라인에 거래처및은행명의 코드를 등록 하세요...."
                                     << "edCR_Kubun_Name_01";
-        QTest::newRow("an employee") << "edCR_Sawon_Name_02" << "2라인에 사원이름의 코드를 등록 하세요...."
+        QTest::newRow("an employee") << "edCR_Sawon_Name_02"
+                                     << "2라인에 사원이름의 코드를 등록 하세요...."
                                      << "edCR_Sawon_Name_02";
-        QTest::newRow("a department") << "edCR_Buser_Name_01" << "1라인에 부서이름의 코드를 등록 하세요...."
+        QTest::newRow("a department") << "edCR_Buser_Name_01"
+                                      << "1라인에 부서이름의 코드를 등록 하세요...."
                                       << "edCR_Buser_Name_01";
-        QTest::newRow("a project") << "edCR_Project_Name_02" << "2라인에 프로젝트이름의 코드를 등록 하세요...."
+        QTest::newRow("a project") << "edCR_Project_Name_02"
+                                   << "2라인에 프로젝트이름의 코드를 등록 하세요...."
                                    << "edCR_Project_Name_02";
-        QTest::newRow("an item") << "edCR_Item_Name_01" << "1라인에 아이템 명의 코드를 등록 하세요...."
+        QTest::newRow("an item") << "edCR_Item_Name_01"
+                                 << "1라인에 아이템 명의 코드를 등록 하세요...."
                                  << "edCR_Item_Name_01";
     }
     void eachCheckStopsWithItsMessageAndFocus()
@@ -184,8 +191,9 @@ private slots:
 
     void readyModeAsksToBeginFirst()
     {
-        EntryFixture f(EntryFixture::Windows::WholeSet,
-                       [](TestDatabase &) { store::saveNewVoucher(sampleVoucher(today, 0, {"01"})); }, server());
+        EntryFixture f(
+            EntryFixture::Windows::WholeSet,
+            [](TestDatabase &) { store::saveNewVoucher(sampleVoucher(today, 0, {"01"})); }, server());
         focusOn(f.field("edCR_Ac_Text_01"));
         f.window().SaveBtn->setEnabled(true); // only reachable when the mode and buttons disagree
         QTest::mouseClick(f.window().SaveBtn, Qt::LeftButton);
@@ -196,9 +204,12 @@ private slots:
     void correctingAnEntryRewritesItsTwoLinesOnly()
     {
         QString number;
-        EntryFixture f(EntryFixture::Windows::WholeSet,
-                       [&](TestDatabase &) { number = store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})).serialJen; },
-                       server());
+        EntryFixture f(
+            EntryFixture::Windows::WholeSet,
+            [&](TestDatabase &) {
+                number = store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})).serialJen;
+            },
+            server());
         Clerk clerk(f);
         const std::vector<store::StoredLine> before = f.database().allLines();
         clerk.choose(1);
@@ -229,8 +240,9 @@ private slots:
 
     void correctingWithoutAChosenVoucherIsRefused()
     {
-        EntryFixture f(EntryFixture::Windows::WholeSet,
-                       [&](TestDatabase &) { store::saveNewVoucher(sampleVoucher(today, 0, {"01"})); }, server());
+        EntryFixture f(
+            EntryFixture::Windows::WholeSet,
+            [&](TestDatabase &) { store::saveNewVoucher(sampleVoucher(today, 0, {"01"})); }, server());
         Clerk clerk(f);
         clerk.choose(0);
         f.window().edSerial->clear(); // as printing leaves it
@@ -241,9 +253,12 @@ private slots:
     void anEntryDeletedElsewhereIsNotReportedAsSaved()
     {
         QString number;
-        EntryFixture f(EntryFixture::Windows::WholeSet,
-                       [&](TestDatabase &) { number = store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})).serialJen; },
-                       server());
+        EntryFixture f(
+            EntryFixture::Windows::WholeSet,
+            [&](TestDatabase &) {
+                number = store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})).serialJen;
+            },
+            server());
         Clerk clerk(f);
         clerk.choose(0);
         store::deleteEntry(number + "01"); // another clerk
@@ -259,12 +274,13 @@ private slots:
     void deletingEntriesOneByOne()
     {
         QString number;
-        EntryFixture f(EntryFixture::Windows::WholeSet,
-                       [&](TestDatabase &) {
-                           number = store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})).serialJen;
-                           store::saveNewVoucher(sampleVoucher(today, 0, {"01"}));
-                       },
-                       server());
+        EntryFixture f(
+            EntryFixture::Windows::WholeSet,
+            [&](TestDatabase &) {
+                number = store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})).serialJen;
+                store::saveNewVoucher(sampleVoucher(today, 0, {"01"}));
+            },
+            server());
         Clerk clerk(f);
         EntryWindow &w = f.window();
         QCOMPARE(w.list().rowCount(), 3);
@@ -293,7 +309,8 @@ private slots:
 
     void aRefusedLineLeavesNothingStoredAndTheWindowAsItWas()
     {
-        EntryFixture f(EntryFixture::Windows::WholeSet, [](TestDatabase &db) { db.refuseMarkedLines(); }, server());
+        EntryFixture f(
+            EntryFixture::Windows::WholeSet, [](TestDatabase &db) { db.refuseMarkedLines(); }, server());
         Clerk clerk(f);
         clerk.entry(1, "100");
         clerk.entry(2, "200");

@@ -13,7 +13,8 @@ const QString today = QDate::currentDate().toString("yyyy-MM-dd");
 
 void clickRow(EntryWindow &w, int row)
 {
-    QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, {}, w.DBGrid1->visualRect(w.list().index(row, 3)).center());
+    QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, {},
+                      w.DBGrid1->visualRect(w.list().index(row, 3)).center());
 }
 
 } // namespace
@@ -26,7 +27,9 @@ private slots:
     void choosingAnEntryLoadsItsVoucher()
     {
         QString number;
-        EntryFixture f([&](TestDatabase &) { number = store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02", "03"})).serialJen; });
+        EntryFixture f([&](TestDatabase &) {
+            number = store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02", "03"})).serialJen;
+        });
         EntryWindow &w = f.window();
         QCOMPARE(w.list().rowCount(), 3);
         clickRow(w, 1);

@@ -132,7 +132,8 @@ void print(const Options &options, const Outcome &o)
     }
     out() << "jeonpyo-bench --clerks " << options.clerks << " on " << options.engineName() << "\n\n"
           << "| clerks | vouchers saved | seconds | vouchers per second | duplicate numbers | lost | partial | "
-             "stored but not given | failed saves | attempts retried |\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
+             "stored but not given | failed saves | attempts retried "
+             "|\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
           << "| " << options.clerks << " | " << o.saved << " | " << QString::number(o.seconds, 'f', 2) << " | "
           << QString::number(rate, 'f', 1) << " | " << o.duplicates << " | " << o.lost << " | " << o.partial << " | "
           << o.unreported << " | " << o.errors << " | " << o.retried << " |\n\n";
@@ -146,8 +147,7 @@ void print(const Options &options, const Outcome &o)
 // Runs a step on the store, trying again while the store cannot be reached
 // (a server restarting comes back within the minute); the last failure is
 // thrown.
-template <typename Step>
-auto retrying(Step step)
+template <typename Step> auto retrying(Step step)
 {
     QElapsedTimer trying;
     trying.start();
@@ -285,7 +285,8 @@ int runClerks(const Options &options)
             return 0;
         });
     } catch (const AppError &error) {
-        outcome.problems << QStringLiteral("the stored vouchers could not be checked: %1").arg(error.message().simplified());
+        outcome.problems
+            << QStringLiteral("the stored vouchers could not be checked: %1").arg(error.message().simplified());
     }
     print(options, outcome);
     // The store keeps its size for the next run.

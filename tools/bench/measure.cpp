@@ -4,16 +4,16 @@
 // peak resident memory is the program's footprint on that store.
 #include "bench.h"
 
-#include "ui/messages.h"
 #include "app/windowset.h"
-#include "entry/entrywindow.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "entry/entrywindow.h"
 #include "lookup/catalogue.h"
 #include "print/fonts.h"
 #include "store/connection.h"
 #include "store/lookups.h"
 #include "store/vouchers.h"
+#include "ui/messages.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -75,8 +75,8 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
     const QCommandLineOption clerkChild(QStringLiteral("clerk-child"), {}, QStringLiteral("INDEX"));
     const QCommandLineOption date(QStringLiteral("date"), {}, QStringLiteral("DATE"));
     const QCommandLineOption fromEnvironment(QStringLiteral("store-from-environment"));
-    parser.addOptions({sqlite, postgres, lines, runs, json, rebuild, clerks, vouchers, help, version, measureChild, clerkChild,
-                       date, fromEnvironment});
+    parser.addOptions({sqlite, postgres, lines, runs, json, rebuild, clerks, vouchers, help, version, measureChild,
+                       clerkChild, date, fromEnvironment});
     QString problem;
     qint64 number = 0;
     if (!parser.parse(arguments))

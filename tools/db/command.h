@@ -11,13 +11,13 @@ namespace dbtool {
 
 // Exit codes that scripts can rely on.
 enum Exit {
-    Success = 0,     // done
-    NothingDone = 1, // status: no schema; demo: the code tables already hold rows
-    UsageError = 2,  // unknown command or table, wrong arguments
-    BadInput = 3,    // the input file cannot be read or has bad rows (nothing written)
+    Success = 0,       // done
+    NothingDone = 1,   // status: no schema; demo: the code tables already hold rows
+    UsageError = 2,    // unknown command or table, wrong arguments
+    BadInput = 3,      // the input file cannot be read or has bad rows (nothing written)
     DatabaseError = 4, // the database cannot be reached, lacks the tables or refuses a statement
-    NotOurs = 5,     // the file is not the program's database, or is damaged (left unchanged)
-    WriteError = 6,  // the output file cannot be written whole (nothing written, an old file left as it was)
+    NotOurs = 5,       // the file is not the program's database, or is damaged (left unchanged)
+    WriteError = 6,    // the output file cannot be written whole (nothing written, an old file left as it was)
 };
 
 struct Command

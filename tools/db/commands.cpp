@@ -89,8 +89,7 @@ int withDatabase(const std::function<int(QSqlDatabase)> &work, Missing missing)
     }
 }
 
-bool readOptions(const QStringList &arguments, const QStringList &withValue, const QStringList &flags,
-                 Options &options)
+bool readOptions(const QStringList &arguments, const QStringList &withValue, const QStringList &flags, Options &options)
 {
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];

@@ -32,7 +32,8 @@ int report(const store::ImportReport &result, const QString &file)
     for (const store::CsvProblem &problem : result.problems)
         err() << QStringLiteral("%1 %2행: %3").arg(shown).arg(problem.line).arg(problem.reason) << Qt::endl;
     if (result.moreProblems > 0)
-        err() << QStringLiteral("%1: 그 밖에 잘못된 곳이 %2군데 더 있습니다.").arg(shown).arg(result.moreProblems) << Qt::endl;
+        err() << QStringLiteral("%1: 그 밖에 잘못된 곳이 %2군데 더 있습니다.").arg(shown).arg(result.moreProblems)
+              << Qt::endl;
     err() << QStringLiteral("가져오지 않았습니다: 잘못된 곳이 %1군데 있습니다. %2 테이블은 바뀌지 않았습니다.")
                  .arg(result.problems.size() + result.moreProblems)
                  .arg(result.table)
@@ -48,7 +49,8 @@ int runImport(const QStringList &arguments)
         return usageOf("import");
     const store::CodeTable *table = store::findCodeTable(arguments[0]);
     if (!table) {
-        err() << QStringLiteral("알 수 없는 테이블입니다: '%1'. 가져올 수 있는 테이블: %2").arg(arguments[0], tableNames())
+        err() << QStringLiteral("알 수 없는 테이블입니다: '%1'. 가져올 수 있는 테이블: %2")
+                     .arg(arguments[0], tableNames())
               << Qt::endl;
         return UsageError;
     }

@@ -9,24 +9,27 @@ int runInit(const QStringList &arguments)
 {
     if (!arguments.isEmpty())
         return usageOf("init");
-    return withDatabase([](QSqlDatabase db) {
-        if (store::hasSchema(db)) {
-            // A database made by an earlier version gets the change history
-            // and the period lock.
-            if (store::ledger::installGuard(db) || store::ledger::guardAddedOnOpen()) {
-                out() << QStringLiteral("데이타베이스 '%1'에 변경 이력과 마감 기능을 더했습니다.").arg(databaseName())
+    return withDatabase(
+        [](QSqlDatabase db) {
+            if (store::hasSchema(db)) {
+                // A database made by an earlier version gets the change history
+                // and the period lock.
+                if (store::ledger::installGuard(db) || store::ledger::guardAddedOnOpen()) {
+                    out()
+                        << QStringLiteral("데이타베이스 '%1'에 변경 이력과 마감 기능을 더했습니다.").arg(databaseName())
+                        << Qt::endl;
+                    return int(Success);
+                }
+                out() << QStringLiteral("데이타베이스 '%1'에 테이블이 이미 있습니다. 아무것도 바꾸지 않았습니다.")
+                             .arg(databaseName())
                       << Qt::endl;
                 return int(Success);
             }
-            out() << QStringLiteral("데이타베이스 '%1'에 테이블이 이미 있습니다. 아무것도 바꾸지 않았습니다.")
-                         .arg(databaseName())
-                  << Qt::endl;
+            store::createSchema(db);
+            out() << QStringLiteral("데이타베이스 '%1'에 테이블을 만들었습니다.").arg(databaseName()) << Qt::endl;
             return int(Success);
-        }
-        store::createSchema(db);
-        out() << QStringLiteral("데이타베이스 '%1'에 테이블을 만들었습니다.").arg(databaseName()) << Qt::endl;
-        return int(Success);
-    }, Missing::Create);
+        },
+        Missing::Create);
 }
 
 } // namespace dbtool

@@ -6,8 +6,8 @@
 #include "print/dayprint.h"
 #include "print/fonts.h"
 #include "print/voucherprint.h"
-#include "store/vouchers.h"
 #include "store/voucherfind.h"
+#include "store/vouchers.h"
 
 #include <unistd.h>
 
@@ -85,9 +85,8 @@ int runPdf(const QStringList &arguments)
         return UsageError;
     if (!checkWritable(file))
         return WriteError;
-    return withDatabase([&](QSqlDatabase) {
-        return writeDay(date, options.values.value(QStringLiteral("--branch")).trimmed(), file);
-    });
+    return withDatabase(
+        [&](QSqlDatabase) { return writeDay(date, options.values.value(QStringLiteral("--branch")).trimmed(), file); });
 }
 
 } // namespace dbtool
