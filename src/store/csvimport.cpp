@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <functional>
 #include <iconv.h>
+#include <memory>
 #include <optional>
 
 namespace store {
@@ -286,7 +287,11 @@ EncodingScan scanEncoding(QIODevice &file, const ImportProgress &progress)
 // The file's lines as text in the encoding found, for the reader.
 CsvReader::Source decodedLines(QIODevice &file, const EncodingScan &scan, Cp949Decoder &cp949)
 {
-    return [&file, &scan, &cp949, first = true](QString &piece) mutable {
+    // Only the file's own byte-order mark is dropped: one that begins a later
+    // line is part of the text (a plain UTF-8 conversion of each line would
+    // drop it too).
+    auto utf8 = std::make_shared<QStringDecoder>(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return [&file, &scan, &cp949, utf8, first = true](QString &piece) mutable {
         if (file.atEnd())
             return false;
         QByteArray bytes = file.readLine();
@@ -297,7 +302,7 @@ CsvReader::Source decodedLines(QIODevice &file, const EncodingScan &scan, Cp949D
         if (scan.encoding == QLatin1String("CP949"))
             cp949.decode(bytes, piece, offset);
         else
-            piece = QString::fromUtf8(bytes);
+            piece = utf8->decode(bytes);
         return true;
     };
 }
