@@ -58,7 +58,9 @@ int countOf(QSqlDatabase db, const QString &sql)
     return query.exec(sql) && query.next() ? query.value(0).toInt() : -1;
 }
 
-struct Dialect
+// The guard as one engine builds it: its tables and triggers, and how the
+// program signs its writes and reads a refusal there.
+struct EngineGuard
 {
     QStringList tables;   // the guard's tables
     QStringList triggers; // its triggers
@@ -203,7 +205,7 @@ std::optional<QString> refusal(QSqlDatabase db, const QSqlError &error)
     return lockedMessage(read ? query.value(0).toString() : QString());
 }
 
-const Dialect dialect{
+const EngineGuard guard{
     {QStringLiteral("Ledger_History"), QStringLiteral("Ledger_Lock"), QStringLiteral("Ledger_Writer"),
      QStringLiteral("Ledger_Print")},
     {QStringLiteral("ledger_line_lock_insert"), QStringLiteral("ledger_line_lock_update"),
@@ -346,7 +348,7 @@ std::optional<QString> refusal(QSqlDatabase, const QSqlError &error)
     return lockedMessage(date.hasMatch() ? date.captured(1) : QString());
 }
 
-const Dialect dialect{
+const EngineGuard guard{
     {QStringLiteral("Ledger_History"), QStringLiteral("Ledger_Lock"), QStringLiteral("Ledger_Print")},
     {QStringLiteral("ledger_line_lock"), QStringLiteral("ledger_line_history"), QStringLiteral("ledger_history_keep"),
      QStringLiteral("ledger_history_keep_truncate"), QStringLiteral("ledger_lock_keep"),
@@ -363,21 +365,21 @@ const Dialect dialect{
 
 bool addedOnOpen = false;
 
-const Dialect &dialectOf(const QSqlDatabase &db)
+const EngineGuard &guardOf(const QSqlDatabase &db)
 {
-    return store::Dialect::of(db).engine() == store::Engine::PostgreSQL ? postgres::dialect : sqlite::dialect;
+    return store::Dialect::of(db).engine() == store::Engine::PostgreSQL ? postgres::guard : sqlite::guard;
 }
 
 } // namespace
 
 QStringList guardStatements(QSqlDatabase db)
 {
-    return dialectOf(db).statements();
+    return guardOf(db).statements();
 }
 
 bool guardInstalled(QSqlDatabase db)
 {
-    const Dialect &d = dialectOf(db);
+    const EngineGuard &d = guardOf(db);
     return d.presentCount(db, d.tables, d.triggers) == int(d.tables.size() + d.triggers.size());
 }
 
@@ -410,7 +412,7 @@ bool installGuard(QSqlDatabase db)
 
 void prepareConnection(QSqlDatabase db)
 {
-    const Dialect &d = dialectOf(db);
+    const EngineGuard &d = guardOf(db);
     d.prepare(db);
     addedOnOpen = false;
     try {
@@ -429,17 +431,17 @@ bool guardAddedOnOpen()
 
 void signWrites(QSqlDatabase db)
 {
-    dialectOf(db).signWrites(db);
+    guardOf(db).signWrites(db);
 }
 
 void endWrites(QSqlDatabase db)
 {
-    dialectOf(db).endWrites(db);
+    guardOf(db).endWrites(db);
 }
 
 std::optional<QString> refusal(QSqlDatabase db, const QSqlError &error)
 {
-    return dialectOf(db).refusal(db, error);
+    return guardOf(db).refusal(db, error);
 }
 
 QString lockedMessage(const QString &lockDate)

@@ -5,8 +5,9 @@
 // the transaction of the change, and the period lock, refused by triggers.
 //
 // Everything here that differs between SQLite and PostgreSQL (tables, trigger
-// bodies, who is writing, how a refusal is recognised) is one Dialect per
-// engine, chosen by the connection's driver.
+// bodies, who is writing, how a refusal is recognised) is one guard per
+// engine, chosen by the store's dialect of the connection; its transaction
+// goes through that dialect too.
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
