@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-qpa-plugins libpq-dev
+  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-qpa-plugins libpq-dev libsqlite3-dev sqlite3
   postgresql fonts-nanum fontconfig poppler-utils
   xvfb xauth openbox xdotool x11-utils imagemagick
   clang clang-format libclang-rt-14-dev

@@ -6,6 +6,8 @@
 #include "print/dayprint.h"
 #include "print/fmqrmarvet3.h"
 #include "print/voucherprint.h"
+#include "store/waiting.h"
+#include "ui/waitingdoor.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -35,6 +37,8 @@ public:
     }
 };
 DialogDoor dialogDoor;
+// A statement that keeps the clerk waiting is shown, and may be cancelled.
+WaitingWindow waitingWindow;
 
 void connectPrinting(EntryWindow &w)
 {
@@ -53,6 +57,7 @@ void connectPrinting(EntryWindow &w)
 
 EntryWindow *createWindowSet()
 {
+    store::setWaitingDoor(&waitingWindow);
     auto *entry = new EntryWindow;
     entry->FormCreate();
     searchDialogs = std::make_unique<lookup::SearchDialogs>(entry);
@@ -72,6 +77,7 @@ EntryWindow *createWindowSet()
 
 void deleteWindowSet()
 {
+    store::setWaitingDoor(nullptr);
     searchDialogs.reset();
     // Only the windows themselves: popups of their controls go with their owners.
     QList<QPointer<QWidget>> windows;

@@ -1,5 +1,7 @@
 #include "store/connection.h"
 
+#include "store/dialect.h"
+
 #include "base/error.h"
 #include "store/ledgerguard.h"
 
@@ -153,6 +155,7 @@ void configure(QSqlDatabase &db, const Target &target)
 // tables, so that a file of somebody else's is left as it was.
 void applySessionSettings(QSqlDatabase &db, const Target &target)
 {
+    Dialect::of(db).configureWaits(db);
     if (target.engine == Engine::SQLite) {
         db.exec(QStringLiteral("PRAGMA synchronous=FULL"));
         db.exec(QStringLiteral("PRAGMA foreign_keys=ON"));

@@ -4,10 +4,74 @@
 #include <QSqlQuery>
 #include <QVariant>
 #include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace store {
 
 namespace {
+
+// The handle the driver holds, when it is of the named type.
+template <typename Handle> Handle *driverHandle(const QSqlDatabase &db, const char *name, const char *otherName)
+{
+    if (!db.isOpen())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), name) != 0 && qstrcmp(handle.typeName(), otherName) != 0))
+        return nullptr;
+    return *static_cast<Handle *const *>(handle.data());
+}
+
+// How long SQLite waits for another writer's lock before it gives up, and the
+// clerk's cancel of that wait (one statement runs at a time on the window's
+// connection, so one flag serves).
+constexpr auto sqliteLockWait = std::chrono::milliseconds(10000);
+std::atomic<bool> sqliteWaitCancelled = false;
+
+int sqliteBusy(void *, int attempt)
+{
+    thread_local std::chrono::steady_clock::time_point since;
+    const auto now = std::chrono::steady_clock::now();
+    if (attempt == 0)
+        since = now;
+    if (sqliteWaitCancelled || now - since >= sqliteLockWait)
+        return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(attempt < 10 ? 2 : 20));
+    return 1;
+}
+
+class SqliteCanceller : public Canceller
+{
+public:
+    explicit SqliteCanceller(sqlite3 *handle) : m_handle(handle) { sqliteWaitCancelled = false; }
+    void cancel() override
+    {
+        sqliteWaitCancelled = true;
+        sqlite3_interrupt(m_handle);
+    }
+
+private:
+    sqlite3 *m_handle;
+};
+
+class PostgresCanceller : public Canceller
+{
+public:
+    explicit PostgresCanceller(PGconn *connection) : m_cancel(PQgetCancel(connection)) {}
+    ~PostgresCanceller() override { PQfreeCancel(m_cancel); }
+    void cancel() override
+    {
+        char error[256];
+        if (m_cancel)
+            PQcancel(m_cancel, error, sizeof error);
+    }
+
+private:
+    PGcancel *m_cancel;
+};
 
 class SqliteDialect : public Dialect
 {
@@ -68,6 +132,20 @@ public:
     }
 
     int socket(const QSqlDatabase &) const override { return -1; }
+
+    std::unique_ptr<Canceller> canceller(const QSqlDatabase &db) const override
+    {
+        sqlite3 *handle = driverHandle<sqlite3>(db, "sqlite3*", "sqlite3 *");
+        return handle ? std::make_unique<SqliteCanceller>(handle) : nullptr;
+    }
+
+    // In place of the driver's busy timeout: the same wait, in short sleeps,
+    // given up at once when the clerk cancels.
+    void configureWaits(const QSqlDatabase &db) const override
+    {
+        if (sqlite3 *handle = driverHandle<sqlite3>(db, "sqlite3*", "sqlite3 *"))
+            sqlite3_busy_handler(handle, sqliteBusy, nullptr);
+    }
 
 private:
     static bool exec(QSqlDatabase db, const char *statement, QSqlError &error)
@@ -144,18 +222,23 @@ public:
 
     int socket(const QSqlDatabase &db) const override
     {
-        if (!db.isOpen())
-            return -1;
-        const QVariant handle = db.driver()->handle();
-        // The driver hands out libpq's connection, named by its struct or its typedef.
-        if (!handle.isValid() ||
-            (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
-            return -1;
-        PGconn *connection = *static_cast<PGconn *const *>(handle.data());
+        PGconn *connection = libpqOf(db);
         return connection ? PQsocket(connection) : -1;
     }
 
+    std::unique_ptr<Canceller> canceller(const QSqlDatabase &db) const override
+    {
+        PGconn *connection = libpqOf(db);
+        return connection ? std::make_unique<PostgresCanceller>(connection) : nullptr;
+    }
+
+    // The server's lock_timeout and statement_timeout (connection.cpp).
+    void configureWaits(const QSqlDatabase &) const override {}
+
 private:
+    // The driver hands out libpq's connection, named by its struct or its typedef.
+    static PGconn *libpqOf(const QSqlDatabase &db) { return driverHandle<PGconn>(db, "pg_conn*", "PGconn*"); }
+
     // Every error the server reports carries a SQLSTATE; one without is the
     // client's own (the server gone, the connection closed, or a binding
     // fault), so the connection is asked whether it still answers.

@@ -9,7 +9,18 @@
 #include <QSqlError>
 #include <QString>
 
+#include <memory>
+
 namespace store {
+
+// Stops the statement running on a connection, from another thread. Made
+// before the statement starts, while the connection is still the caller's.
+class Canceller
+{
+public:
+    virtual ~Canceller() = default;
+    virtual void cancel() = 0;
+};
 
 // What kind of failure a database error is, for the clerk's message and for
 // whether the connection must be opened anew.
@@ -56,6 +67,12 @@ public:
 
     // The connection's network socket, -1 when it has none (a file).
     virtual int socket(const QSqlDatabase &db) const = 0;
+
+    // How a statement under way is stopped; nothing when it cannot be.
+    virtual std::unique_ptr<Canceller> canceller(const QSqlDatabase &db) const = 0;
+    // The engine's own waiting for another writer's lock, set on a new
+    // connection so that a cancel ends it too.
+    virtual void configureWaits(const QSqlDatabase &db) const = 0;
 };
 
 } // namespace store

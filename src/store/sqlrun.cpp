@@ -6,6 +6,7 @@
 #include "store/connection.h"
 #include "store/ledgerguard.h"
 #include "store/statementwatch.h"
+#include "store/waiting.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -101,10 +102,14 @@ bool prepareQuery(QSqlQuery &query, QSqlDatabase db, const QString &text)
 bool begin(QSqlDatabase db, QSqlError &error)
 {
     bool begun = false;
+    bool cancelled = false;
     {
         StatementWatch watch(db, watchTime());
-        begun = Dialect::of(db).begin(db, error);
+        begun = runWaiting(
+            db, [&] { return Dialect::of(db).begin(db, error); }, true, cancelled);
     }
+    if (cancelled)
+        throw AppError(cancelledMessage());
     // A BEGIN cut off is found lost, and tried once on a new connection.
     return begun;
 }
@@ -140,8 +145,14 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
     checkStorable(params);
     const QString text = lines.join(QLatin1Char('\n'));
     QSqlQuery query;
-    if (!prepareQuery(query, db, text) &&
-        !(reconnectedForRetry(db, query.lastError()) && prepareQuery(query, db, text)))
+    // The server plans the statement when it is prepared, and waits for the
+    // locks it needs there already.
+    bool cancelled = false;
+    const bool prepared = runWaiting(
+        db, [&] { return prepareQuery(query, db, text); }, true, cancelled);
+    if (cancelled)
+        throw AppError(cancelledMessage());
+    if (!prepared && !(reconnectedForRetry(db, query.lastError()) && prepareQuery(query, db, text)))
         throw AppError(failure(db, query.lastError()));
     for (const auto &[name, value] : params) {
         // An empty text a clerk left (often a null QString) is stored as '',
@@ -153,11 +164,14 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
     bool cutOff = false;
     {
         StatementWatch watch(db, watchTime());
-        executed = query.exec();
+        executed = runWaiting(
+            db, [&] { return query.exec(); }, true, cancelled);
         cutOff = watch.cutOff();
     }
     if (!executed) {
-        const QString message = cutOff ? stalled(db, query.lastError()) : failure(db, query.lastError());
+        const QString message = cancelled ? cancelledMessage()
+                                : cutOff  ? stalled(db, query.lastError())
+                                          : failure(db, query.lastError());
         if (openTransactions > 0)
             failedInTransaction.push_back(std::move(query));
         throw AppError(message);
@@ -195,10 +209,14 @@ void Transaction::commit()
 {
     bool committed = false;
     bool cutOff = false;
+    bool cancelled = false;
     QSqlError error;
     {
         StatementWatch watch(m_db, watchTime());
-        committed = Dialect::of(m_db).commit(m_db, error);
+        // Never cancelled: once the commit is sent, only its answer tells
+        // whether the voucher was written.
+        committed = runWaiting(
+            m_db, [&] { return Dialect::of(m_db).commit(m_db, error); }, false, cancelled);
         cutOff = watch.cutOff();
     }
     if (!committed)

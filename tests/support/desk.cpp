@@ -44,7 +44,8 @@ void BoxAnswerer::poll()
         if (modal != m_current && modal->isActiveWindow()) {
             m_current = modal;
             others << modal->windowTitle();
-            clerk::key(QStringLiteral("Escape"));
+            if (!m_leave.contains(modal->objectName()))
+                clerk::key(QStringLiteral("Escape"));
         }
         return;
     }
