@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <sys/socket.h>
 #include <thread>
 
 namespace store {
@@ -57,20 +58,36 @@ private:
     sqlite3 *m_handle;
 };
 
+// The server is asked to stop the statement over a connection of its own,
+// from a thread of its own: a server that has gone silent would hold the
+// asking for ever. Asked a second time, the program stops waiting itself and
+// cuts the connection (the next statement opens a new one).
 class PostgresCanceller : public Canceller
 {
 public:
-    explicit PostgresCanceller(PGconn *connection) : m_cancel(PQgetCancel(connection)) {}
-    ~PostgresCanceller() override { PQfreeCancel(m_cancel); }
+    explicit PostgresCanceller(PGconn *connection)
+        : m_cancel(PQgetCancel(connection), PQfreeCancel), m_socket(PQsocket(connection))
+    {
+    }
     void cancel() override
     {
-        char error[256];
-        if (m_cancel)
-            PQcancel(m_cancel, error, sizeof error);
+        if (m_asked++ > 0) {
+            if (m_socket >= 0)
+                ::shutdown(m_socket, SHUT_RDWR);
+            return;
+        }
+        if (!m_cancel)
+            return;
+        std::thread([cancel = m_cancel] {
+            char error[256];
+            PQcancel(cancel.get(), error, sizeof error);
+        }).detach();
     }
 
 private:
-    PGcancel *m_cancel;
+    std::shared_ptr<PGcancel> m_cancel;
+    int m_socket;
+    int m_asked = 0;
 };
 
 class SqliteDialect : public Dialect

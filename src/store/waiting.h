@@ -19,7 +19,9 @@ class Wait
 public:
     virtual ~Wait() = default;
     virtual bool cancellable() const = 0;
-    // Asks the engine to stop the statement; from the door's thread, any number of times.
+    // Asks the engine to stop the statement; from the door's thread. Asked
+    // again while it still runs, the program stops waiting for the server and
+    // cuts the connection.
     virtual void cancel() = 0;
     // `done` is called once, on the statement's thread, when it has ended (at
     // once when it has ended already).

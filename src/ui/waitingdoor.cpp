@@ -83,6 +83,8 @@ private:
         m_cancel->setEnabled(false);
         m_wait.cancel();
         showSeconds();
+        // A server that does not answer the cancel either is given up on.
+        QTimer::singleShot(3000, this, [this] { m_wait.cancel(); });
     }
 
     store::Wait &m_wait;

@@ -6,12 +6,16 @@
 #include "support/entryfixture.h"
 
 #include "entry/entrywindow.h"
+#include "store/connection.h"
 
 #include <QDate>
+#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
+#include <csignal>
 
 namespace {
 
@@ -50,6 +54,23 @@ private:
     QByteArray m_output;
 };
 
+void storeVoucher(TestDatabase &db)
+{
+    for (const QString side : {"01", "02"})
+        db.insertRaw(sampleLine(today, today + "-00000001", "01", side));
+}
+
+// The stored voucher loaded from the grid, and its description added to.
+void loadAndCorrect(EntryWindow &w)
+{
+    clerk::click(w.DBGrid1->viewport(), w.DBGrid1->visualRect(w.DBGrid1->model()->index(0, 1)).center());
+    QTRY_COMPARE(w.mode(), EntryMode::Loaded);
+    clerk::click(w.field("edCR_Ac_Text_01"));
+    clerk::key("End");
+    clerk::type(" fix");
+    QVERIFY(w.field("edCR_Ac_Text_01")->text().endsWith(" fix"));
+}
+
 } // namespace
 
 class TestWaiting : public BothEnginesTestCase
@@ -66,19 +87,12 @@ private slots:
     void aHeldSaveIsShownAndCancelledOrWaitedFor()
     {
         QFETCH(bool, cancel);
-        Desk desk(server(), [](TestDatabase &db) {
-            for (const QString side : {"01", "02"})
-                db.insertRaw(sampleLine(today, today + "-00000001", "01", side));
-        });
+        Desk desk(server(), storeVoucher);
         EntryWindow &w = desk.window();
         if (!cancel)
             desk.boxes.leaveOpen("WaitingDialog");
-        clerk::click(w.DBGrid1->viewport(), w.DBGrid1->visualRect(w.DBGrid1->model()->index(0, 1)).center());
-        QTRY_COMPARE(w.mode(), EntryMode::Loaded);
+        loadAndCorrect(w);
         QLineEdit *text = w.field("edCR_Ac_Text_01");
-        clerk::click(text);
-        clerk::key("End");
-        clerk::type(" fix");
         const QString typed = text->text();
 
         Holder holder(desk.database());
@@ -117,6 +131,40 @@ private slots:
         clerk::key("alt+s");
         QTRY_VERIFY(desk.database().allLines().at(0).Ac_Text.endsWith("fix"));
         QCOMPARE(desk.boxes.texts.size(), 1);
+    }
+
+    // A server that has stopped answering (SIGSTOP) does not answer the cancel
+    // either: the program gives up on it, the clerk is told, and once the
+    // server goes on the same save goes through on a new connection.
+    void aSilentServerIsGivenUpOnWhenCancelled()
+    {
+        if (!server())
+            QSKIP("a network server only");
+        Desk desk(server(), storeVoucher);
+        EntryWindow &w = desk.window();
+        QSqlQuery query(store::account());
+        QVERIFY(query.exec("SELECT pg_backend_pid()") && query.next());
+        const pid_t backend = pid_t(query.value(0).toInt());
+        query.finish();
+        QFile status(QString("/proc/%1/status").arg(backend));
+        QVERIFY(status.open(QIODevice::ReadOnly));
+        const pid_t postmaster =
+            pid_t(QString::fromLatin1(status.readAll()).section("PPid:", 1).section('\n', 0, 0).trimmed().toInt());
+        QVERIFY(postmaster > 1);
+
+        loadAndCorrect(w);
+        QCOMPARE(::kill(postmaster, SIGSTOP), 0);
+        QCOMPARE(::kill(backend, SIGSTOP), 0);
+        clerk::key("alt+s");
+        QTRY_COMPARE_WITH_TIMEOUT(desk.boxes.texts.size(), 1, 15000);
+        ::kill(backend, SIGCONT);
+        ::kill(postmaster, SIGCONT);
+        QVERIFY(desk.boxes.others.contains("데이타베이스를 기다리는 중"));
+        QVERIFY2(desk.boxes.texts.at(0).contains("명령을 취소했습니다"), qPrintable(desk.boxes.texts.at(0)));
+        QVERIFY(!desk.database().allLines().at(0).Ac_Text.endsWith("fix"));
+        QTRY_VERIFY(w.isActiveWindow());
+        clerk::key("alt+s");
+        QTRY_VERIFY(desk.database().allLines().at(0).Ac_Text.endsWith("fix"));
     }
 };
 
