@@ -6,6 +6,7 @@
 #include "print/dayprint.h"
 #include "print/fmqrmarvet3.h"
 #include "print/voucherprint.h"
+#include "ui/helpwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -67,6 +68,8 @@ EntryWindow *createWindowSet()
             dialog->hide();
     });
     connectPrinting(*entry);
+    // F1 opens the help of every key from any window of the program.
+    help::installKey();
     return entry;
 }
 
