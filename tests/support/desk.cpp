@@ -40,6 +40,8 @@ void BoxAnswerer::poll()
     if (!modal || !modal->isVisible())
         return;
     auto *box = qobject_cast<QMessageBox *>(modal);
+    if (!box && m_leftOpen.contains(modal->objectName()))
+        return;
     if (!box) {
         if (modal != m_current && modal->isActiveWindow()) {
             m_current = modal;

@@ -32,6 +32,8 @@ public:
     BoxAnswerer();
     // The key (xdotool's name) that answers a box whose text contains `part`.
     void answerWith(const QString &part, const QString &key) { m_keys.insert(part, key); }
+    // A modal window of this object name is left to the test to type into.
+    void leaveOpen(const QString &objectName) { m_leftOpen << objectName; }
 
     QStringList texts;       // every box's text, in the order shown
     QStringList others;      // the titles of other modal windows closed
@@ -41,6 +43,7 @@ private:
     void poll();
     QTimer m_timer;
     QHash<QString, QString> m_keys;
+    QStringList m_leftOpen;
     QPointer<QWidget> m_current;
     int m_waited = 0;
     int m_tries = 0;
