@@ -36,7 +36,8 @@ QLabel *value(const QString &name, int x, QWidget *parent)
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
-    label->setStyleSheet(QStringLiteral("QLabel { background: #FFFFFF; color: #000000; padding: 0px 2px; }"));
+    // On the window's own face, framed like a field that cannot be typed into.
+    label->setStyleSheet(QStringLiteral("QLabel { color: #000000; padding: 0px 2px; }"));
     return label;
 }
 
