@@ -3,7 +3,7 @@
 // onto the date typed in its prompt, refusing a date that is none and a day
 // whose numbers are used up; Ctrl+Z brings back the last deleted entry while a
 // field's own Ctrl+Z stays the field's; a locked day refuses all three with
-// nothing written; F1 opens the help from the entry window and from a search
+// nothing written (on both engines); F1 opens the help from the entry window and from a search
 // dialog and gives the focus back; the header's totals follow typed amounts.
 #include "support/desk.h"
 
@@ -99,6 +99,7 @@ class TestVoucherCommands : public QObject
 
 private slots:
     void cleanup() { m_desk.reset(); }
+    void cleanupTestCase() { m_server.reset(); }
 
     void f8ReversesTheLoadedVoucherOnceOnly()
     {
@@ -207,9 +208,21 @@ private slots:
         QTRY_COMPARE(clerk::focused(), QString("DBGrid1"));
     }
 
+    void aLockedDayRefusesCopyReverseAndUndo_data()
+    {
+        QTest::addColumn<bool>("postgres");
+        QTest::newRow("SQLite") << false;
+        if (PgServer::available())
+            QTest::newRow("PostgreSQL") << true;
+    }
     void aLockedDayRefusesCopyReverseAndUndo()
     {
-        m_desk = std::make_unique<Desk>(nullptr, oneVoucher);
+        QFETCH(bool, postgres);
+        if (postgres && !m_server) {
+            m_server = std::make_unique<PgServer>();
+            m_server->start();
+        }
+        m_desk = std::make_unique<Desk>(postgres ? m_server.get() : nullptr, oneVoucher);
         m_desk->boxes.leaveOpen("CopyDateDialog");
         EntryWindow &w = m_desk->window();
         chooseRow(w, 1);
@@ -229,6 +242,33 @@ private slots:
             QCOMPARE(w.list().rowCount(), 1);
             QCOMPARE(w.edSerial->text(), today + "-00000001");
         }
+    }
+
+    void aNewVoucherBeingTypedIsNeitherCopiedNorReplaced()
+    {
+        m_desk = std::make_unique<Desk>(nullptr, oneVoucher);
+        EntryWindow &w = m_desk->window();
+        clerk::click(w.InsertBtn);
+        clerk::click(w.field("edCR_Ac_JenName_01"));
+        clerk::type("현금");
+        clerk::key("Tab");
+        QTRY_VERIFY(shownDialogGrid("Form1") != nullptr);
+        clerk::key("Escape");
+        QTRY_VERIFY(w.isActiveWindow());
+        QCOMPARE(w.mode(), EntryMode::New);
+        clerk::click(w.field("edCR_Cr_Amt_01"));
+        clerk::type("5000");
+        for (const char *key : {"F7", "F8"}) {
+            m_desk->boxes.texts.clear();
+            clerk::key(key);
+            QTRY_COMPARE(m_desk->boxes.texts.size(), 1);
+            QVERIFY(m_desk->boxes.texts[0].startsWith("저장하지 않은 새 전표를 입력하는 중입니다"));
+            QTRY_VERIFY(w.isActiveWindow());
+        }
+        QCOMPARE(w.mode(), EntryMode::New);
+        QCOMPARE(w.field("edCR_Ac_JenName_01")->text(), QString("현금"));
+        QCOMPARE(w.field("edCR_Cr_Amt_01")->text(), QString("5000"));
+        QCOMPARE(m_desk->database().allLines().size(), size_t(4));
     }
 
     void f1OpensTheHelpFromEveryWindowAndGivesTheFocusBack()
@@ -282,6 +322,7 @@ private slots:
 
 private:
     std::unique_ptr<Desk> m_desk;
+    std::unique_ptr<PgServer> m_server; // started for the first test that needs it
 };
 
 QTEST_MAIN(TestVoucherCommands)
