@@ -7,6 +7,7 @@
 #include "print/fmqrmarvet3.h"
 #include "print/voucherprint.h"
 #include "store/waiting.h"
+#include "ui/helpwindow.h"
 #include "ui/waitingdoor.h"
 
 #include <QApplication>
@@ -72,6 +73,8 @@ EntryWindow *createWindowSet()
             dialog->hide();
     });
     connectPrinting(*entry);
+    // F1 opens the help of every key from any window of the program.
+    help::installKey();
     return entry;
 }
 

@@ -251,8 +251,9 @@ void EntryWindow::DeleteBtnClick()
             showWarning(QStringLiteral("그리드의 레코드를 선택하세요...."), this);
             return;
         }
-        store::deleteEntry(Str_DelSpace(edSerial->text()) +
-                           Str_DelSpace(field(QStringLiteral("edSerial_Bun"), n)->text()));
+        // Kept for Ctrl+Z while the window is open.
+        m_lastDeleted = store::deleteEntryKept(Str_DelSpace(edSerial->text()) +
+                                               Str_DelSpace(field(QStringLiteral("edSerial_Bun"), n)->text()));
         edSerial->clear();
         panel(n)->hide();
     }

@@ -53,6 +53,7 @@ EntryWindow::EntryWindow(QWidget *parent) : QWidget(parent)
     setTabOrder();
     connectHandlers();
     addDayPrintCommand();
+    addVoucherCommands();
     nameForScreenReaders();
     look::fixColours(this);
 }

@@ -4,6 +4,7 @@
 // are the voucher being entered: every handler reads and writes their texts.
 #include "entry/entrypanel.h"
 #include "entry/voucherlistmodel.h"
+#include "store/voucherbook.h"
 
 #include <QWidget>
 #include <array>
@@ -47,6 +48,10 @@ public:
     // Every voucher of the listed date and branch printed at once: Ctrl+P, and
     // in the grid's context menu with its key shown.
     QAction *PrintDayAction = nullptr;
+    // The loaded voucher copied (F7) or reversed (F8), the last delete undone
+    // (Ctrl+Z), and the help of every key (F1): in the grid's menu with their
+    // keys shown (entrybook.cpp).
+    QAction *CopyAction = nullptr, *ReverseAction = nullptr, *UndoDeleteAction = nullptr, *HelpAction = nullptr;
     EntryPanel *panel(int number) const { return m_panels.at(size_t(number - 1)); }
     // A panel field by its full name, e.g. "edCR_Ac_JenName_02".
     QLineEdit *field(const QString &name) const;
@@ -104,6 +109,9 @@ public:
     void DeleteBtnClick();
     void PrintBtnClick();
     void PrintDayClick();
+    void CopyClick();
+    void ReverseClick();
+    void UndoDeleteClick();
     void CloseBtnClick();
 
     // The search dialogs that leaving a line's name field opens (installed by
@@ -134,6 +142,9 @@ private:
     void setTabOrder();
     void connectHandlers();
     void addDayPrintCommand();
+    void addVoucherCommands();
+    bool voucherChosen(const QString &message);
+    void showStoredVoucher(const QString &dateText, const QString &branchCode, const QString &key);
     void nameForScreenReaders();
     void watch(QWidget *widget);
 
@@ -178,6 +189,8 @@ private:
     entry::SearchDoor *m_searchDoor = nullptr;
     PrintPreview m_print;
     PrintPreview m_printDay;
+    store::DeletedEntry m_lastDeleted; // what the last delete took, for Ctrl+Z
+    class LiveTotals *m_totals = nullptr;
 };
 
 // Characters the date field and the amount fields accept.

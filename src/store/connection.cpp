@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "store/ledgerguard.h"
+#include "store/voucherbook.h"
 
 #include <QDir>
 #include <QFile>
@@ -421,6 +422,7 @@ QSqlDatabase account()
     if (current.engine == Engine::SQLite)
         openedFile = identityOf(current.file).value_or(FileIdentity{});
     ledger::prepareConnection(db);
+    prepareVoucherLinks(db);
     accountWasOpen = true;
     return db;
 }

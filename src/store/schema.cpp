@@ -5,6 +5,7 @@
 #include "store/dialect.h"
 #include "store/ledgerguard.h"
 #include "store/sqlrun.h"
+#include "store/voucherbook.h"
 #include "store/voucherline.h"
 
 #include <QSqlDriver>
@@ -114,6 +115,8 @@ void createSchema(QSqlDatabase db, bool guard)
     if (guard)
         for (const QString &sql : ledger::guardStatements(db))
             exec(db, sql);
+    for (const QString &sql : voucherLinkStatements())
+        exec(db, sql);
     transaction.commit();
 }
 

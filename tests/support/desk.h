@@ -32,7 +32,8 @@ public:
     BoxAnswerer();
     // The key (xdotool's name) that answers a box whose text contains `part`.
     void answerWith(const QString &part, const QString &key) { m_keys.insert(part, key); }
-    // A modal window of this object name is noted in `others` but left to close by itself.
+    // A modal window of this object name is noted in `others` but left open
+    // (to close by itself, or for the test to type into).
     void leaveOpen(const QString &objectName) { m_leave << objectName; }
 
     QStringList texts;       // every box's text, in the order shown
