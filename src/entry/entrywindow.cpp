@@ -53,6 +53,7 @@ EntryWindow::EntryWindow(QWidget *parent) : QWidget(parent)
     setTabOrder();
     connectHandlers();
     addDayPrintCommand();
+    addFindCommand();
     nameForScreenReaders();
     look::fixColours(this);
 }

@@ -47,6 +47,8 @@ public:
     // Every voucher of the listed date and branch printed at once: Ctrl+P, and
     // in the grid's context menu with its key shown.
     QAction *PrintDayAction = nullptr;
+    // The voucher finder: F3 and Ctrl+F, and in the grid's context menu.
+    QAction *FindAction = nullptr;
     EntryPanel *panel(int number) const { return m_panels.at(size_t(number - 1)); }
     // A panel field by its full name, e.g. "edCR_Ac_JenName_02".
     QLineEdit *field(const QString &name) const;
@@ -118,6 +120,13 @@ public:
     void setPrintPreview(PrintPreview preview) { m_print = std::move(preview); }
     // The preview of the listed day's sheets (installed by the print side).
     void setDayPrint(PrintPreview preview) { m_printDay = std::move(preview); }
+    // Opens the voucher finder (installed by the window set).
+    void setFinder(std::function<void()> finder) { m_find = std::move(finder); }
+    // An entry picked in the finder, loaded as if the clerk had set the date
+    // and branch, listed the day and clicked the entry's row (mode "2").
+    // Refused, with a message, while a new voucher is being typed.
+    void showFoundEntry(const QString &dateDay, const QString &branchCode, const QString &serialJen,
+                        const QString &serialBun);
 
 signals:
     // The window is closing: the program's other windows go with it.
@@ -134,6 +143,7 @@ private:
     void setTabOrder();
     void connectHandlers();
     void addDayPrintCommand();
+    void addFindCommand();
     void nameForScreenReaders();
     void watch(QWidget *widget);
 
@@ -178,6 +188,7 @@ private:
     entry::SearchDoor *m_searchDoor = nullptr;
     PrintPreview m_print;
     PrintPreview m_printDay;
+    std::function<void()> m_find;
 };
 
 // Characters the date field and the amount fields accept.

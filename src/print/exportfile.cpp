@@ -218,4 +218,47 @@ ExportOutcome writeExport(const ExportTable &table, const QString &file, ExportF
     return writeCsv(table, file, format == ExportFormat::CsvCp949);
 }
 
+ExportTable foundEntriesTable(const std::vector<store::FoundEntry> &entries,
+                              const std::function<QString(const QString &)> &branchText)
+{
+    ExportTable table;
+    table.sheetName = QStringLiteral("찾은 항목");
+    const std::pair<const char *, CellKind> columns[] = {
+        {"일자", CellKind::Day},           {"본지점구분", CellKind::Text},    {"전표번호", CellKind::Text},
+        {"항목", CellKind::Text},          {"차변 계정코드", CellKind::Text}, {"차변 계정", CellKind::Text},
+        {"대변 계정코드", CellKind::Text}, {"대변 계정", CellKind::Text},     {"금액", CellKind::Amount},
+        {"적요", CellKind::Text},
+    };
+    for (const auto &[title, kind] : columns) {
+        table.columns << QString::fromUtf8(title);
+        table.kinds << kind;
+    }
+    for (const store::FoundEntry &e : entries)
+        table.rows.push_back({e.dateDay, branchText(e.kubunBon), e.serialJen, e.serialBun, e.debitCode, e.debitName,
+                              e.creditCode, e.creditName, e.amount, e.text});
+    return table;
+}
+
+QString exportFoundEntries(const std::vector<store::FoundEntry> &entries,
+                           const std::function<QString(const QString &)> &branchText, const QString &file, bool cp949)
+{
+    const std::optional<ExportFormat> format = exportFormatOf(file, cp949);
+    if (!format)
+        return QStringLiteral("파일 이름은 .csv나 .xlsx로 끝나야 합니다: %1").arg(file);
+    const ExportOutcome outcome = writeExport(foundEntriesTable(entries, branchText), file, *format);
+    switch (outcome.kind) {
+    case ExportOutcome::Kind::Written:
+        return {};
+    case ExportOutcome::Kind::NotCp949:
+        return QStringLiteral("%1행에 CP949로 나타낼 수 없는 글자가 있습니다. CSV UTF-8이나 XLSX로 내보내세요. "
+                              "아무것도 쓰지 않았습니다.")
+            .arg(outcome.line);
+    case ExportOutcome::Kind::Unwritable:
+        break;
+    }
+    return outcome.reason.isEmpty()
+               ? QStringLiteral("파일을 쓸 수 없습니다: %1. 아무것도 쓰지 않았습니다.").arg(file)
+               : QStringLiteral("파일을 쓸 수 없습니다: %1 (%2). 아무것도 쓰지 않았습니다.").arg(file, outcome.reason);
+}
+
 } // namespace print

@@ -6,11 +6,13 @@
 // finder's results. The file is written whole beside its place and then
 // renamed, or not at all.
 #include "store/ledgerbook.h"
+#include "store/voucherfind.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -47,5 +49,15 @@ struct ExportOutcome
 
 // Writes the table into `file`; anything but Written left nothing behind.
 ExportOutcome writeExport(const ExportTable &table, const QString &file, ExportFormat format);
+
+// The voucher finder's entries as the finder lists them: date, branch (as
+// `branchText` names its code), number, entry, both accounts (code and name),
+// amount and description.
+ExportTable foundEntriesTable(const std::vector<store::FoundEntry> &entries,
+                              const std::function<QString(const QString &)> &branchText);
+// Writes them for the finder (the format by the file's suffix); empty when
+// written, otherwise what to tell the clerk.
+QString exportFoundEntries(const std::vector<store::FoundEntry> &entries,
+                           const std::function<QString(const QString &)> &branchText, const QString &file, bool cp949);
 
 } // namespace print

@@ -41,6 +41,8 @@ void BoxAnswerer::poll()
         return;
     auto *box = qobject_cast<QMessageBox *>(modal);
     if (!box) {
+        if (leaveOpen.contains(modal->windowTitle()))
+            return;
         if (modal != m_current && modal->isActiveWindow()) {
             m_current = modal;
             others << modal->windowTitle();

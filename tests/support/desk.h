@@ -36,6 +36,7 @@ public:
     QStringList texts;       // every box's text, in the order shown
     QStringList others;      // the titles of other modal windows closed
     QStringList neverActive; // boxes that never became active (answered anyway)
+    QStringList leaveOpen;   // titles of other modal windows the test answers itself
 
 private:
     void poll();
