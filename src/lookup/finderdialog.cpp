@@ -91,7 +91,7 @@ FinderDialog::FinderDialog(QWidget *overWindow) : QDialog(nullptr), m_over(overW
     setFont(gulim);
     build();
     look::fixColours(this);
-    resize(900, 560);
+    resize(990, 580);
 }
 
 void FinderDialog::build()
@@ -180,7 +180,7 @@ void FinderDialog::build()
     m_grid->verticalHeader()->setDefaultSectionSize(20);
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setToolTip(QStringLiteral("Enter나 두 번 누르기: 이 전표를 입력 창에 불러오기"));
-    const int widths[] = {78, 96, 136, 36, 160, 160, 96};
+    const int widths[] = {80, 96, 150, 36, 160, 160, 90};
     for (int c = 0; c < int(std::size(widths)); ++c)
         m_grid->setColumnWidth(c, widths[c]);
     accessible::describeGrid(m_grid, QStringLiteral("찾은 항목"));
