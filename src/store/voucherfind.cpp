@@ -77,8 +77,10 @@ const CodeOrNameCriterion codeOrNameCriteria[] = {
     {&FinderCriteria::item, "Item_Code", "Item_Name", ":tbItem"},
 };
 
-// The entry's amount: the larger of the two amounts of either line.
-const QString entryAmount = QStringLiteral("max(case when t.Cr_Amt > t.Dr_Amt then t.Cr_Amt else t.Dr_Amt end)");
+// The entry's amount as the grid shows it: the debit line's, or the credit
+// line's for an entry stored without a debit line.
+const QString entryAmount = QStringLiteral("coalesce(max(case when rtrim(t.Serial_CrDr) = '01' then t.Cr_Amt end), "
+                                           "max(case when rtrim(t.Serial_CrDr) = '02' then t.Dr_Amt end))");
 
 // An entry is found when any of its lines meets the condition.
 QString anyLine(const QString &condition)

@@ -3,6 +3,7 @@
 // searched refused with a clear message, the cap, and a generated ledger
 // whose found entries match what its own lines say, row for row.
 #include "base/error.h"
+#include "store/sqlrun.h"
 #include "store/voucherfind.h"
 #include "support/testdb.h"
 
@@ -198,6 +199,27 @@ private slots:
         QCOMPARE(e.creditCode + e.creditName, sales.code + sales.name);
         QCOMPARE(e.amount, 7000.0);
         QCOMPARE(e.text, QString("지점 판매"));
+    }
+
+    void anEntryHasItsDebitAmountEvenBelowZero()
+    {
+        Entry refund;
+        refund.date = "2001-05-30", refund.number = "2001-05-30-00000009", refund.bun = "01";
+        refund.debit = cash, refund.credit = sales, refund.amount = -3000, refund.debitText = "반품";
+        write(database(), refund);
+        Entry creditOnly = refund;
+        creditOnly.number = "2001-05-30-00000010", creditOnly.amount = 4000;
+        write(database(), creditOnly);
+        store::exec(store::account(), "delete from Account_Jen_AA where Serial_Jen = '2001-05-30-00000010' and "
+                                      "Serial_CrDr = '01'");
+        store::FinderResult found = store::findEntries(criteriaOf({"max=0"}));
+        QCOMPARE(keys(found), QStringList{"2001-05-30-00000009/01"});
+        QCOMPARE(found.entries[0].amount, -3000.0);
+        found = store::findEntries(criteriaOf({"min=4000"}));
+        QCOMPARE(keys(found), QStringList{"2001-05-30-00000010/01"});
+        QCOMPARE(found.entries[0].amount, 4000.0);
+        QCOMPARE(found.entries[0].debitName, QString());
+        QCOMPARE(found.entries[0].creditName, sales.name);
     }
 
     void criteriaThatCannotBeSearchedAreRefused_data()
