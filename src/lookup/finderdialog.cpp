@@ -194,6 +194,8 @@ void FinderDialog::build()
     for (QWidget *field : m_fields)
         field->installEventFilter(this);
     m_grid->installEventFilter(this);
+    for (QPushButton *b : {m_findBtn, m_exportBtn, m_closeBtn})
+        b->installEventFilter(this);
     connect(m_findBtn, &QPushButton::clicked, this, [this] { guarded([this] { search(); }, this); });
     connect(m_exportBtn, &QPushButton::clicked, this, [this] { guarded([this] { exportResults(); }, this); });
     connect(m_closeBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -343,6 +345,11 @@ bool FinderDialog::eventFilter(QObject *watched, QEvent *event)
         return QDialog::eventFilter(watched, event);
     if (watched == m_grid) {
         guarded([this] { pickCurrent(); }, this);
+        return true;
+    }
+    // Enter on a button presses it, as Space does.
+    if (auto *button = qobject_cast<QPushButton *>(watched)) {
+        button->click();
         return true;
     }
     const int at = int(m_fields.indexOf(static_cast<QWidget *>(watched)));

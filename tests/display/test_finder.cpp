@@ -177,6 +177,11 @@ private slots:
         // Alt+F searches from any field: today has no voucher.
         clerk::key("alt+f");
         QTRY_COMPARE(in<QLabel>(finder, "FinderStatus")->text(), QString("찾은 항목이 없습니다."));
+        // Enter on a button presses it.
+        in<QLabel>(finder, "FinderStatus")->clear();
+        in<QPushButton>(finder, "FindBtn")->setFocus();
+        clerk::key("Return");
+        QTRY_COMPARE(in<QLabel>(finder, "FinderStatus")->text(), QString("찾은 항목이 없습니다."));
         clerk::key("Escape");
         QTRY_VERIFY(!shownFinder());
         QVERIFY(clerk::waitActive(&w));
