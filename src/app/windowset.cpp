@@ -2,12 +2,15 @@
 
 #include "entry/entrywindow.h"
 #include "entry/resolution.h"
+#include "lookup/finderdialog.h"
 #include "lookup/searchdialogs.h"
 #include "print/dayprint.h"
+#include "print/exportfile.h"
 #include "print/fmqrmarvet3.h"
 #include "print/voucherprint.h"
 #include "store/waiting.h"
 #include "ui/helpwindow.h"
+#include "ui/messages.h"
 #include "ui/waitingdoor.h"
 
 #include <QApplication>
@@ -54,6 +57,28 @@ void connectPrinting(EntryWindow &w)
     w.setDayPrint([&w] { return print::previewDay(&w, w.edDate->text(), w.branchCode()); });
 }
 
+// The voucher finder, made when first opened; a window of the set from then on.
+QPointer<lookup::FinderDialog> finder;
+
+void connectFinder(EntryWindow &w)
+{
+    w.setFinder([&w] {
+        if (!finder) {
+            finder = new lookup::FinderDialog(&w);
+            QObject::connect(finder, &lookup::FinderDialog::picked, &w,
+                             [&w](const QString &date, const QString &branch, const QString &jen, const QString &bun) {
+                                 guarded([&] { w.showFoundEntry(date, branch, jen, bun); }, &w);
+                             });
+            finder->setExporter([](const QString &file, bool cp949) {
+                return print::exportFoundEntries(
+                    finder->found(), [](const QString &code) { return finder->branchText(code); }, file, cp949);
+            });
+            QObject::connect(&w, &EntryWindow::closing, finder, &QWidget::hide);
+        }
+        finder->openFor(w.edDate->text());
+    });
+}
+
 } // namespace
 
 EntryWindow *createWindowSet()
@@ -75,6 +100,7 @@ EntryWindow *createWindowSet()
     connectPrinting(*entry);
     // F1 opens the help of every key from any window of the program.
     help::installKey();
+    connectFinder(*entry);
     return entry;
 }
 

@@ -54,6 +54,7 @@ EntryWindow::EntryWindow(QWidget *parent) : QWidget(parent)
     connectHandlers();
     addDayPrintCommand();
     addVoucherCommands();
+    addFindCommand();
     nameForScreenReaders();
     look::fixColours(this);
 }

@@ -52,6 +52,8 @@ public:
     // (Ctrl+Z), and the help of every key (F1): in the grid's menu with their
     // keys shown (entrybook.cpp).
     QAction *CopyAction = nullptr, *ReverseAction = nullptr, *UndoDeleteAction = nullptr, *HelpAction = nullptr;
+    // The voucher finder: F3 and Ctrl+F, and in the grid's context menu.
+    QAction *FindAction = nullptr;
     EntryPanel *panel(int number) const { return m_panels.at(size_t(number - 1)); }
     // A panel field by its full name, e.g. "edCR_Ac_JenName_02".
     QLineEdit *field(const QString &name) const;
@@ -126,6 +128,13 @@ public:
     void setPrintPreview(PrintPreview preview) { m_print = std::move(preview); }
     // The preview of the listed day's sheets (installed by the print side).
     void setDayPrint(PrintPreview preview) { m_printDay = std::move(preview); }
+    // Opens the voucher finder (installed by the window set).
+    void setFinder(std::function<void()> finder) { m_find = std::move(finder); }
+    // An entry picked in the finder, loaded as if the clerk had set the date
+    // and branch, listed the day and clicked the entry's row (mode "2").
+    // Refused, with a message, while a new voucher is being typed.
+    void showFoundEntry(const QString &dateDay, const QString &branchCode, const QString &serialJen,
+                        const QString &serialBun);
 
 signals:
     // The window is closing: the program's other windows go with it.
@@ -145,6 +154,7 @@ private:
     void addVoucherCommands();
     bool voucherChosen(const QString &message);
     void showStoredVoucher(const QString &dateText, const QString &branchCode, const QString &key);
+    void addFindCommand();
     void nameForScreenReaders();
     void watch(QWidget *widget);
 
@@ -191,6 +201,7 @@ private:
     PrintPreview m_printDay;
     store::DeletedEntry m_lastDeleted; // what the last delete took, for Ctrl+Z
     class LiveTotals *m_totals = nullptr;
+    std::function<void()> m_find;
 };
 
 // Characters the date field and the amount fields accept.

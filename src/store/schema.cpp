@@ -6,6 +6,7 @@
 #include "store/ledgerguard.h"
 #include "store/sqlrun.h"
 #include "store/voucherbook.h"
+#include "store/voucherfind.h"
 #include "store/voucherline.h"
 
 #include <QSqlDriver>
@@ -62,7 +63,8 @@ QStringList statements(const Dialect &dialect)
         << QStringLiteral(
                "CREATE INDEX Account_Jen_AA_Entry ON Account_Jen_AA ((rtrim(Serial_Jen) || rtrim(Serial_Bun)))")
         // The drawing of a number: the greatest voucher number of a trimmed date.
-        << QStringLiteral("CREATE INDEX Account_Jen_AA_Max ON Account_Jen_AA (rtrim(Date_Day), Serial_Jen)");
+        << QStringLiteral("CREATE INDEX Account_Jen_AA_Max ON Account_Jen_AA (rtrim(Date_Day), Serial_Jen)")
+        << finderIndex();
     for (const CodeTable &code : codeTables())
         all << codeTable(code, dialect);
     all << codeTable({QStringLiteral("Jen_Print"), {{QStringLiteral("Tot"), 2}}}, dialect);

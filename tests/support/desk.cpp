@@ -44,7 +44,7 @@ void BoxAnswerer::poll()
         if (modal != m_current && modal->isActiveWindow()) {
             m_current = modal;
             others << modal->windowTitle();
-            if (!m_leave.contains(modal->objectName()))
+            if (!m_leave.contains(modal->objectName()) && !m_leave.contains(modal->windowTitle()))
                 clerk::key(QStringLiteral("Escape"));
         }
         return;

@@ -32,9 +32,9 @@ public:
     BoxAnswerer();
     // The key (xdotool's name) that answers a box whose text contains `part`.
     void answerWith(const QString &part, const QString &key) { m_keys.insert(part, key); }
-    // A modal window of this object name is noted in `others` but left open
+    // A modal window of this object name or title is noted in `others` but left open
     // (to close by itself, or for the test to type into).
-    void leaveOpen(const QString &objectName) { m_leave << objectName; }
+    void leaveOpen(const QString &nameOrTitle) { m_leave << nameOrTitle; }
 
     QStringList texts;       // every box's text, in the order shown
     QStringList others;      // the titles of other modal windows closed

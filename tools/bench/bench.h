@@ -59,6 +59,10 @@ int runMeasureChild(const Options &options);
 // The parent: starts the measuring child and prints its figures.
 int runMeasurements(const Options &options);
 
+// The voucher finder's one-month searches ("account": by a part of an
+// account name; "open": no criterion besides the dates).
+QJsonObject finderFigures(int runs);
+
 int runClerkChild(const Options &options);
 int runClerks(const Options &options);
 

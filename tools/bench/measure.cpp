@@ -135,6 +135,7 @@ public:
         result[QStringLiteral("save")] = saving();
         result[QStringLiteral("update")] = updating();
         result[QStringLiteral("search")] = searching();
+        result[QStringLiteral("finder")] = finderFigures(runs(2));
         result[QStringLiteral("peak_rss_mb")] = peakRssMb();
         result[QStringLiteral("messages")] = m_messages.shown;
         return result;

@@ -38,6 +38,14 @@ double median(const QJsonObject &result, const char *name)
     return result[QLatin1String(name)].toObject()[QLatin1String("median")].toDouble();
 }
 
+double finderMedian(const QJsonObject &result, const char *kind)
+{
+    return result[QLatin1String("finder")]
+        .toObject()[QLatin1String(kind)]
+        .toObject()[QLatin1String("median")]
+        .toDouble();
+}
+
 // The slowest dialog's statement by its median.
 QString slowestSearch(const QJsonObject &searches)
 {
@@ -107,6 +115,16 @@ void printTable(const Options &options, const QJsonObject &result)
                       .arg(s[QLatin1String("rows")].toInt()),
                   s, QStringLiteral("≤ 50 ms"), s[QLatin1String("median")].toDouble() <= 50);
     }
+    const QJsonObject finder = result[QLatin1String("finder")].toObject();
+    for (const char *kind : {"account", "open"}) {
+        const QJsonObject f = finder[QLatin1String(kind)].toObject();
+        const QString text = f[QLatin1String("text")].toString();
+        const QString rows = QString::number(f[QLatin1String("rows")].toDouble(), 'f', 0);
+        const QString what = text.isEmpty()
+                                 ? QStringLiteral("find a month's entries, no criterion (%1 rows)").arg(rows)
+                                 : QStringLiteral("find a month's entries by account \"%1\" (%2 rows)").arg(text, rows);
+        table.row(what, f, QStringLiteral("≤ 50 ms"), f[QLatin1String("median")].toDouble() <= 50);
+    }
     table.row(QStringLiteral("start-up to the listed grid (%1 rows)").arg(startup[QLatin1String("rows")].toInt()),
               startup, QStringLiteral("≤ 500 ms"), startup[QLatin1String("median")].toDouble() <= 500);
     table.line(QStringLiteral("start-up, first in a fresh process"), number(startup[QLatin1String("cold")].toDouble()),
@@ -136,6 +154,8 @@ void printJson(const Options &options, const QJsonObject &result)
         {"update_ms", median(result, "update")},
         {"search_ms", searches[slowestSearch(searches)].toObject()[QLatin1String("median")].toDouble()},
         {"startup_ms", median(result, "startup")},
+        {"finder_ms", finderMedian(result, "account")},
+        {"finder_open_ms", finderMedian(result, "open")},
         {"peak_rss_mb", result[QLatin1String("peak_rss_mb")].toDouble()},
     };
     out() << QJsonDocument(figures).toJson(QJsonDocument::Compact) << Qt::endl;

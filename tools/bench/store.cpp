@@ -6,6 +6,7 @@
 #include "store/connection.h"
 #include "store/ledgerguard.h"
 #include "store/schema.h"
+#include "store/voucherfind.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -52,6 +53,8 @@ void prepare(const Options &options)
             const store::LargeSetCounts found = store::countLargeSet(db);
             if (found == wanted) {
                 err() << "Reusing the store: " << describeCounts(found) << "." << Qt::endl;
+                store::addFinderIndex(db); // a store built before the finder
+
                 return;
             }
             throw AppError(QStringLiteral("the store holds %1, not %2; give --rebuild to build it anew "

@@ -2,6 +2,7 @@
 
 #include "store/ledgerguard.h"
 #include "store/schema.h"
+#include "store/voucherfind.h"
 
 namespace dbtool {
 
@@ -12,6 +13,8 @@ int runInit(const QStringList &arguments)
     return withDatabase(
         [](QSqlDatabase db) {
             if (store::hasSchema(db)) {
+                // The voucher finder's index, which an earlier version did not make.
+                store::addFinderIndex(db);
                 // A database made by an earlier version gets the change history
                 // and the period lock.
                 if (store::ledger::installGuard(db) || store::ledger::guardAddedOnOpen()) {
