@@ -54,7 +54,10 @@ QStringList statements(const Dialect &dialect)
     // The listing by date and branch, the loading, counting and printing by
     // voucher number, the update by line identity and the delete by entry all
     // compare trimmed texts: each gets an index on exactly that expression.
-    all << QStringLiteral("CREATE INDEX Account_Jen_AA_DayBon ON Account_Jen_AA (rtrim(Date_Day), rtrim(Kubun_Bon))")
+    // The listing's index also holds the voucher number, so that a busy
+    // day's first screen reads its first vouchers in order and stops there.
+    all << QStringLiteral(
+               "CREATE INDEX Account_Jen_AA_DayBon ON Account_Jen_AA (rtrim(Date_Day), rtrim(Kubun_Bon), Serial_Jen)")
         << QStringLiteral("CREATE INDEX Account_Jen_AA_Jen ON Account_Jen_AA (rtrim(Serial_Jen))")
         << QStringLiteral("CREATE INDEX Account_Jen_AA_Line ON Account_Jen_AA "
                           "((rtrim(Date_Day) || rtrim(Serial_Jen) || rtrim(Serial_Bun) || rtrim(Serial_CrDr)))")

@@ -59,6 +59,12 @@ int runMeasureChild(const Options &options);
 // The parent: starts the measuring child and prints its figures.
 int runMeasurements(const Options &options);
 
+// Each search dialog's statement for its usual text and for that text's
+// initials (searches.cpp); a day of `entries` entries for one branch, listed
+// whole and by its first screen.
+QJsonObject measureSearches(int runs);
+QJsonObject measureBusyDay(int runs, int entries);
+
 int runClerkChild(const Options &options);
 int runClerks(const Options &options);
 

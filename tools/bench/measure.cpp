@@ -135,6 +135,8 @@ public:
         result[QStringLiteral("save")] = saving();
         result[QStringLiteral("update")] = updating();
         result[QStringLiteral("search")] = searching();
+        result[QStringLiteral("searches")] = measureSearches(runs(5));
+        result[QStringLiteral("busy_day")] = measureBusyDay(runs(2), 700);
         result[QStringLiteral("peak_rss_mb")] = peakRssMb();
         result[QStringLiteral("messages")] = m_messages.shown;
         return result;
