@@ -107,6 +107,21 @@ private slots:
             QCOMPARE(w.list().row(row).serial_ttt, whole[size_t(row)].serial_ttt);
     }
 
+    // Ctrl+End reaches the day's last entry at once, from the first screen.
+    void theEndKeyReachesTheDaysLastEntry()
+    {
+        QStringList numbers;
+        EntryFixture f([&](TestDatabase &) {
+            for (int i = 0; i < 3 * store::screenVouchers; ++i)
+                numbers << store::saveNewVoucher(sampleVoucher(today, 0, {"01"})).serialJen;
+        });
+        EntryWindow &w = f.window();
+        QVERIFY(w.list().rowCount() < int(numbers.size()));
+        QTest::keyClick(w.DBGrid1, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(w.currentListRow(), int(numbers.size()) - 1);
+        QCOMPARE(w.edSerial->text(), numbers.last());
+    }
+
     // After a save the new voucher's row is made current: it is found in a
     // screen not read yet.
     void aRowBeyondTheFirstScreenIsFound()
