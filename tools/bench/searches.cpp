@@ -58,6 +58,27 @@ QString usualText(store::LookupStatement statement)
     return {};
 }
 
+// A text of three syllables that the made-up names hold.
+QString threeSyllables(store::LookupStatement statement)
+{
+    switch (statement) {
+    case store::LookupStatement::DebitAccounts:
+    case store::LookupStatement::CreditAccounts:
+        return QStringLiteral("원재료");
+    case store::LookupStatement::CustomersAndBanks:
+        return QStringLiteral("한일상");
+    case store::LookupStatement::Employees:
+        return QStringLiteral("김민수");
+    case store::LookupStatement::Departments:
+        return QStringLiteral("부산영");
+    case store::LookupStatement::Projects:
+        return QStringLiteral("자동화");
+    case store::LookupStatement::Items:
+        return QStringLiteral("원자재");
+    }
+    return {};
+}
+
 QJsonObject timeSearch(const lookup::DialogSpec &dialog, const QString &text, int runs)
 {
     size_t rows = 0;
@@ -75,7 +96,8 @@ QJsonObject measureSearches(int runs)
     for (const lookup::DialogSpec &dialog : lookup::catalogue()) {
         const QString text = usualText(dialog.statement);
         all[dialog.objectName] = QJsonObject{{"plain", timeSearch(dialog, text, runs)},
-                                             {"initials", timeSearch(dialog, hangul::initials(text), runs)}};
+                                             {"initials", timeSearch(dialog, hangul::initials(text), runs)},
+                                             {"three", timeSearch(dialog, threeSyllables(dialog.statement), runs)}};
     }
     return all;
 }
