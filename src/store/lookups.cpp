@@ -21,21 +21,15 @@ const QString tbName = QStringLiteral(":tbName");
 
 const QString noCompanyAccounts = QStringLiteral("('%' || '회사설정계정' || '%')");
 
-struct Group
-{
-    QString label;
-    QString code;
-};
-
 // What distinguishes the debit-line account search from the credit-line one.
 struct AccountVariant
 {
-    QString nameGroups;     // the group list of the name branch
-    QString codeJoin;       // "and" or "or": how the code list joins the name branch
-    QString nameCodes;      // the code list of the name branch
-    QString inventoryCodes; // the code list of the inventory group branch
-    std::vector<Group> groups;
-    bool namedOnly; // only rows with a classification (the having line)
+    QString nameGroups;     // the groups whose matching accounts are named
+    QString codeJoin;       // "and" or "or": how the code list joins them
+    QString nameCodes;      // the listed codes named
+    QString inventoryCodes; // the inventories that the inventory group takes
+    QString groups;         // the groups whose matching accounts are classified
+    bool namedOnly;         // only accounts with a classification
 };
 
 const AccountVariant debitVariant{
@@ -44,42 +38,24 @@ const AccountVariant debitVariant{
     QStringLiteral("'10102005000','10102008000', '10102017000','10102024000', "
                    "'40301001000','40302004000','40304001000', '40401001000','40402001000'"),
     QStringLiteral("'10102005000','10102008000', '10102017000','10102024000'"),
-    {{QStringLiteral("03재고자산"), QStringLiteral("10102")},
-     {QStringLiteral("17매출원가"), QStringLiteral("40301")},
-     {QStringLiteral("18제조"), QStringLiteral("40302")},
-     {QStringLiteral("20제품매출원가"), QStringLiteral("40304")},
-     {QStringLiteral("22제조원가"), QStringLiteral("40401")},
-     {QStringLiteral("23부재료비"), QStringLiteral("40402")}},
+    QStringLiteral("'10102','40301','40302','40304','40401','40402'"),
     false,
 };
 
 // The "or" stands unbracketed after the and-chain, so the five inventory
-// accounts always reach the name branch; the having line still lets through
-// only the accounts that a group branch found.
+// accounts are always named; still only the accounts a group classifies are
+// offered.
 const AccountVariant creditVariant{
     QStringLiteral("'40302','40401','40402','40403','40404'"),
     QStringLiteral("or"),
     QStringLiteral("'10102001000','10102005000','10102008000', '10102017000','10102024000'"),
     QStringLiteral("'10102001000','10102005000','10102008000', '10102017000','10102024000'"),
-    {{QStringLiteral("03재고자산"), QStringLiteral("10102")},
-     {QStringLiteral("18제조"), QStringLiteral("40302")},
-     {QStringLiteral("22제조원가"), QStringLiteral("40401")},
-     {QStringLiteral("23부재료비"), QStringLiteral("40402")},
-     {QStringLiteral("24노무비"), QStringLiteral("40403")},
-     {QStringLiteral("25제조경비"), QStringLiteral("40404")}},
+    QStringLiteral("'10102','40302','40401','40402','40403','40404'"),
     true,
 };
 
 // The group code of an account: its three kubun columns joined, as indexed.
 const QString groupOf = QStringLiteral("(a_kubun || b_kubun || c_kubun)");
-
-QString groupList(const std::vector<Group> &groups)
-{
-    QStringList codes;
-    for (const Group &group : groups)
-        codes << QLatin1Char('\'') + group.code + QLatin1Char('\'');
-    return codes.join(QLatin1Char(','));
-}
 
 // An account the name branch finds: a named group's account whose name
 // matches, joined by "and" or "or" to the listed codes. The "or" stands
@@ -96,7 +72,7 @@ QString groupHit(const AccountVariant &variant, const QString &nameMatches)
 {
     return QStringLiteral("(%1 in (%2) and code_kubun = 'SSSSS' and ac_name not like %3 and %4 "
                           "and (%1 <> '10102' or ac_code in (%5)))")
-        .arg(groupOf, groupList(variant.groups), noCompanyAccounts, nameMatches, variant.inventoryCodes);
+        .arg(groupOf, variant.groups, noCompanyAccounts, nameMatches, variant.inventoryCodes);
 }
 
 // One row per account found by the name branch or a group branch: the name
@@ -107,7 +83,7 @@ QStringList accountStatement(const AccountVariant &variant, const QString &nameM
 {
     const QString byName = nameHit(variant, nameMatches);
     const QString byGroup = groupHit(variant, nameMatches);
-    QStringList groups{variant.nameGroups, groupList(variant.groups)};
+    QStringList groups{variant.nameGroups, variant.groups};
     QStringList lines{
         QStringLiteral("select ac_code, case when %1 then rtrim(ac_name) else '' end AS ac_name01,").arg(byName),
         QStringLiteral("case when %1 then bigo else '' end AS ac_name02").arg(byGroup),
