@@ -83,6 +83,11 @@ bool EntryWindow::eventFilter(QObject *watched, QEvent *event)
 bool EntryWindow::keyPress(QObject *watched, QKeyEvent *event)
 {
     if (watched == DBGrid1) {
+        // Ctrl+End and PageDown go as far as the whole day reaches, not only as
+        // far as the screens read so far.
+        if ((event->key() == Qt::Key_End && event->modifiers().testFlag(Qt::ControlModifier)) ||
+            event->key() == Qt::Key_PageDown)
+            guarded([this] { m_list->fetchAll(); }, this);
         // Written before the grid moves; the release writes the row moved to.
         guarded([this] { DBGrid1KeyDown(); }, this);
         return false;

@@ -45,7 +45,9 @@ QString storedAmountText(double value)
 void EntryWindow::pQuery()
 {
     Hourglass hourglass;
-    m_list->setRows(store::listVouchers(edDate->text(), branchCode()));
+    m_list->setScreens([date = edDate->text(), branch = branchCode()](const QString &afterJen) {
+        return store::listVoucherScreen(date, branch, afterJen);
+    });
     setCurrentListRow(0);
 }
 

@@ -1,6 +1,7 @@
 #include "entry/voucherlistmodel.h"
 
 #include "base/amount.h"
+#include "ui/messages.h"
 
 namespace {
 
@@ -30,15 +31,66 @@ void VoucherListModel::setRows(std::vector<store::ListRow> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_reader = nullptr;
+    m_more = false;
     endResetModel();
 }
 
-int VoucherListModel::locate(const QString &key) const
+void VoucherListModel::setScreens(ScreenReader reader)
 {
-    for (size_t i = 0; i < m_rows.size(); ++i)
+    setRows({});
+    store::ListScreen first = reader({});
+    m_reader = std::move(reader);
+    appendScreen(std::move(first));
+}
+
+void VoucherListModel::appendScreen(store::ListScreen screen)
+{
+    m_more = screen.more;
+    m_lastJen = screen.lastJen;
+    if (screen.rows.empty())
+        return;
+    const int first = int(m_rows.size());
+    beginInsertRows({}, first, first + int(screen.rows.size()) - 1);
+    for (store::ListRow &row : screen.rows)
+        m_rows.push_back(std::move(row));
+    endInsertRows();
+}
+
+bool VoucherListModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_more && m_reader;
+}
+
+// Asked by the grid as it scrolls: a refusal of the database is shown, and the
+// list stays as far as it was read.
+void VoucherListModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    if (!guarded([this] { appendScreen(m_reader(m_lastJen)); }))
+        m_more = false;
+}
+
+void VoucherListModel::fetchAll()
+{
+    while (canFetchMore({}))
+        appendScreen(m_reader(m_lastJen));
+}
+
+int VoucherListModel::locate(const QString &key)
+{
+    for (size_t i = 0;; ++i) {
+        if (i == m_rows.size()) {
+            if (!canFetchMore({}))
+                return -1;
+            appendScreen(m_reader(m_lastJen));
+            if (i == m_rows.size())
+                return -1;
+        }
         if (m_rows[i].serial_ttt.compare(key, Qt::CaseInsensitive) == 0)
             return int(i);
-    return -1;
+    }
 }
 
 int VoucherListModel::rowCount(const QModelIndex &parent) const

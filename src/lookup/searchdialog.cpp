@@ -305,7 +305,7 @@ store::KindChoice SearchDialog::chosenKind() const
 void SearchDialog::search()
 {
     clearResult();
-    showResult(store::lookup(m_spec.statement, store::searchPattern(m_search->text()), chosenKind()));
+    showResult(store::lookupText(m_spec.statement, m_search->text(), chosenKind()));
 }
 
 void SearchDialog::clearResult()

@@ -117,6 +117,15 @@ public:
         return expression + QStringLiteral(" GLOB '*[^0-9]*'");
     }
 
+    QString holdsSequence(const QString &expression, const QString &parameter) const override
+    {
+        return expression + QStringLiteral(" GLOB ") + parameter;
+    }
+    QString sequencePattern(const QString &sequence) const override
+    {
+        return QLatin1Char('*') + sequence + QLatin1Char('*');
+    }
+
     QString tempTableOptions() const override { return {}; }
     QString dropTempTable(const QString &name) const override
     {
@@ -213,6 +222,13 @@ public:
     {
         return expression + QStringLiteral(" ~ '[^0-9]'");
     }
+
+    // The server's regular expressions take ranges by code point, as GLOB does.
+    QString holdsSequence(const QString &expression, const QString &parameter) const override
+    {
+        return expression + QStringLiteral(" ~ ") + parameter;
+    }
+    QString sequencePattern(const QString &sequence) const override { return sequence; }
 
     QString tempTableOptions() const override { return QStringLiteral(" ON COMMIT DROP"); }
     QString dropTempTable(const QString &) const override { return {}; }

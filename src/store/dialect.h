@@ -57,6 +57,13 @@ public:
     // a digit.
     virtual QString holdsNonDigit(const QString &expression) const = 0;
 
+    // A condition true when the text `expression` holds, somewhere, the
+    // sequence bound to `parameter`; the bound value is made by
+    // sequencePattern() from a sequence of characters and bracketed classes
+    // ("원[ㅈ자-짛]"), none of them a wildcard of either engine.
+    virtual QString holdsSequence(const QString &expression, const QString &parameter) const = 0;
+    virtual QString sequencePattern(const QString &sequence) const = 0;
+
     // A temporary table for the length of a transaction: what follows its
     // CREATE TEMP TABLE, and what drops it before and after (nothing where the
     // transaction's end drops it).

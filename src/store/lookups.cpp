@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "store/connection.h"
+#include "store/namesearch.h"
 #include "store/sqlrun.h"
 
 #include <QSqlQuery>
@@ -14,25 +15,21 @@ namespace {
 // The clerk's "%" and "_" are matched literally through this escape character.
 // It is not the backslash, whose meaning in string literals differs by server.
 constexpr QChar escapeChar = QLatin1Char('!');
-const QString likeSearch = QStringLiteral(" escape '!'");
+
+const QString tbacName = QStringLiteral(":tbac_name");
+const QString tbName = QStringLiteral(":tbName");
 
 const QString noCompanyAccounts = QStringLiteral("('%' || '회사설정계정' || '%')");
-
-struct Group
-{
-    QString label;
-    QString code;
-};
 
 // What distinguishes the debit-line account search from the credit-line one.
 struct AccountVariant
 {
-    QString nameGroups;     // the group list of the name branch
-    QString codeJoin;       // "and" or "or": how the code list joins the name branch
-    QString nameCodes;      // the code list of the name branch
-    QString inventoryCodes; // the code list of the inventory group branch
-    std::vector<Group> groups;
-    bool namedOnly; // only rows with a classification (the having line)
+    QString nameGroups;     // the groups whose matching accounts are named
+    QString codeJoin;       // "and" or "or": how the code list joins them
+    QString nameCodes;      // the listed codes named
+    QString inventoryCodes; // the inventories that the inventory group takes
+    QString groups;         // the groups whose matching accounts are classified
+    bool namedOnly;         // only accounts with a classification
 };
 
 const AccountVariant debitVariant{
@@ -41,73 +38,64 @@ const AccountVariant debitVariant{
     QStringLiteral("'10102005000','10102008000', '10102017000','10102024000', "
                    "'40301001000','40302004000','40304001000', '40401001000','40402001000'"),
     QStringLiteral("'10102005000','10102008000', '10102017000','10102024000'"),
-    {{QStringLiteral("03재고자산"), QStringLiteral("10102")},
-     {QStringLiteral("17매출원가"), QStringLiteral("40301")},
-     {QStringLiteral("18제조"), QStringLiteral("40302")},
-     {QStringLiteral("20제품매출원가"), QStringLiteral("40304")},
-     {QStringLiteral("22제조원가"), QStringLiteral("40401")},
-     {QStringLiteral("23부재료비"), QStringLiteral("40402")}},
+    QStringLiteral("'10102','40301','40302','40304','40401','40402'"),
     false,
 };
 
 // The "or" stands unbracketed after the and-chain, so the five inventory
-// accounts always reach the name branch; the having line still lets through
-// only the accounts that a group branch found.
+// accounts are always named; still only the accounts a group classifies are
+// offered.
 const AccountVariant creditVariant{
     QStringLiteral("'40302','40401','40402','40403','40404'"),
     QStringLiteral("or"),
     QStringLiteral("'10102001000','10102005000','10102008000', '10102017000','10102024000'"),
     QStringLiteral("'10102001000','10102005000','10102008000', '10102017000','10102024000'"),
-    {{QStringLiteral("03재고자산"), QStringLiteral("10102")},
-     {QStringLiteral("18제조"), QStringLiteral("40302")},
-     {QStringLiteral("22제조원가"), QStringLiteral("40401")},
-     {QStringLiteral("23부재료비"), QStringLiteral("40402")},
-     {QStringLiteral("24노무비"), QStringLiteral("40403")},
-     {QStringLiteral("25제조경비"), QStringLiteral("40404")}},
+    QStringLiteral("'10102','40302','40401','40402','40403','40404'"),
     true,
 };
 
-QStringList nameBranch(const AccountVariant &variant)
+// The group code of an account: its three kubun columns joined, as indexed.
+const QString groupOf = QStringLiteral("(a_kubun || b_kubun || c_kubun)");
+
+// An account the name branch finds: a named group's account whose name
+// matches, joined by "and" or "or" to the listed codes. The "or" stands
+// unbracketed after the and-chain, so the listed accounts always qualify.
+QString nameHit(const AccountVariant &variant, const QString &nameMatches)
 {
-    return {
-        QStringLiteral("select '01전체합계란' AS tt, ac_code, rtrim(ac_name) AS ac_name01, '' AS ac_name02"),
-        QStringLiteral("from test_ac_code"),
-        QStringLiteral("where code_kubun = 'SSSSS' and ac_name not like ") + noCompanyAccounts,
-        QStringLiteral("and (a_kubun || b_kubun || c_kubun) in (%1)").arg(variant.nameGroups),
-        QStringLiteral("and ac_name like (:tbac_name)") + likeSearch,
-        QStringLiteral("%1 ac_code in (%2)").arg(variant.codeJoin, variant.nameCodes),
-    };
+    return QStringLiteral("((code_kubun = 'SSSSS' and ac_name not like %1 and %2 in (%3) and %4) %5 ac_code in (%6))")
+        .arg(noCompanyAccounts, groupOf, variant.nameGroups, nameMatches, variant.codeJoin, variant.nameCodes);
 }
 
-QStringList groupBranch(const AccountVariant &variant, const Group &group)
+// An account a group branch finds: one of the listed groups' accounts whose
+// name matches; of the inventories, only the listed codes.
+QString groupHit(const AccountVariant &variant, const QString &nameMatches)
 {
-    QStringList lines{
-        QStringLiteral("select '%1' AS tt, ac_code, '' AS ac_name01, bigo AS ac_name02").arg(group.label),
-        QStringLiteral("from test_ac_code"),
-        QStringLiteral("where (a_kubun || b_kubun || c_kubun) = '%1' and code_kubun = 'SSSSS'").arg(group.code),
-        QStringLiteral("and ac_name not like ") + noCompanyAccounts,
-        QStringLiteral("and ac_name like (:tbac_name)") + likeSearch,
-    };
-    if (group.code == QLatin1String("10102"))
-        lines << QStringLiteral("and ac_code in (%1)").arg(variant.inventoryCodes);
-    return lines;
+    return QStringLiteral("(%1 in (%2) and code_kubun = 'SSSSS' and ac_name not like %3 and %4 "
+                          "and (%1 <> '10102' or ac_code in (%5)))")
+        .arg(groupOf, variant.groups, noCompanyAccounts, nameMatches, variant.inventoryCodes);
 }
 
-// One row per account code found by any branch; max() picks the non-empty
-// name and classification among the branches.
-QStringList accountStatement(const AccountVariant &variant)
+// One row per account found by the name branch or a group branch: the name
+// when the name branch found it, the classification when a group did. One
+// read of the named groups and the listed codes; the credit line keeps only
+// the accounts a group found with a classification.
+QStringList accountStatement(const AccountVariant &variant, const QString &nameMatches)
 {
+    const QString byName = nameHit(variant, nameMatches);
+    const QString byGroup = groupHit(variant, nameMatches);
+    QStringList groups{variant.nameGroups, variant.groups};
     QStringList lines{
-        QStringLiteral("select t.ac_code, max(t.ac_name01) AS ac_name01, max(t.ac_name02) AS ac_name02"),
-        QStringLiteral("from ("),
+        QStringLiteral("select ac_code, case when %1 then rtrim(ac_name) else '' end AS ac_name01,").arg(byName),
+        QStringLiteral("case when %1 then bigo else '' end AS ac_name02").arg(byGroup),
+        QStringLiteral("from test_ac_code"),
+        QStringLiteral("where (%1 in (%2) or ac_code in (%3))")
+            .arg(groupOf, groups.join(QLatin1Char(',')), variant.nameCodes),
     };
-    lines << nameBranch(variant);
-    for (const Group &group : variant.groups)
-        lines << QStringLiteral("union all") << groupBranch(variant, group);
-    lines << QStringLiteral(") t") << QStringLiteral("group by t.ac_code");
     if (variant.namedOnly)
-        lines << QStringLiteral("having max(t.ac_name02) <> ''");
-    lines << QStringLiteral("order by t.ac_code");
+        lines << QStringLiteral("and %1 and bigo <> ''").arg(byGroup);
+    else
+        lines << QStringLiteral("and (%1 or %2)").arg(byName, byGroup);
+    lines << QStringLiteral("order by ac_code");
     return lines;
 }
 
@@ -126,7 +114,7 @@ QString kindFilter(KindChoice choice)
     return {};
 }
 
-QStringList customerAndBankStatement(KindChoice choice)
+QStringList customerAndBankStatement(KindChoice choice, const NameSearch &search)
 {
     QStringList lines{
         QStringLiteral("Select Tot_Code, Tot_Name, Tot_No, Tot_Kubun"),
@@ -135,13 +123,13 @@ QStringList customerAndBankStatement(KindChoice choice)
         QStringLiteral("Sale_Serial01 || '-' || Sale_Serial02 || '-' || Sale_Serial03 AS Tot_No,"),
         QStringLiteral("'거래처' AS Tot_Kubun"),
         QStringLiteral("From Sale_Table"),
-        QStringLiteral("Where rtrim(Sale_Name) like ( :tbName )") + likeSearch,
+        QStringLiteral("Where ") + search.condition(QStringLiteral("Sale_Name"), tbName),
         QStringLiteral("Union All"),
         QStringLiteral("Select Bank_Code AS Tot_code, Bank_Name AS Tot_Name,"),
         QStringLiteral("Bank_Serial AS Tot_No,"),
         QStringLiteral("'은행명' AS Tot_Kubun"),
         QStringLiteral("From Bank_Table"),
-        QStringLiteral("Where rtrim(Bank_Name) like ( :tbName )") + likeSearch,
+        QStringLiteral("Where ") + search.condition(QStringLiteral("Bank_Name"), tbName),
         QStringLiteral(") T"),
     };
     const QString filter = kindFilter(choice);
@@ -151,7 +139,7 @@ QStringList customerAndBankStatement(KindChoice choice)
     return lines;
 }
 
-QStringList employeeStatement()
+QStringList employeeStatement(const NameSearch &search)
 {
     return {
         QStringLiteral("Select Sawon_Code, Sawon_Name,"),
@@ -159,18 +147,18 @@ QStringList employeeStatement()
         QStringLiteral("(Sawon_Jumin01 || '-' || Sawon_Jumin02) AS Sawon_Jumin,"),
         QStringLiteral("Sawon_Text"),
         QStringLiteral("From Sawon_Table"),
-        QStringLiteral("Where Sawon_Name Like ( :tbName )") + likeSearch,
+        QStringLiteral("Where ") + search.condition(QStringLiteral("Sawon_Name"), tbName),
         QStringLiteral("Order By Sawon_Code"),
     };
 }
 
 // Departments, projects and items share one form over their own table.
-QStringList codeTableStatement(const QString &prefix)
+QStringList codeTableStatement(const QString &prefix, const NameSearch &search)
 {
     return {
         QStringLiteral("Select %1_Code, %1_Name, %1_Text").arg(prefix),
         QStringLiteral("From %1_Table").arg(prefix),
-        QStringLiteral("Where rtrim(%1_Name) like ( :tbName )").arg(prefix) + likeSearch,
+        QStringLiteral("Where ") + search.condition(prefix + QStringLiteral("_Name"), tbName),
         QStringLiteral("Order By %1_Code").arg(prefix),
     };
 }
@@ -187,35 +175,49 @@ QStringList codeTableColumns(const QString &prefix)
     return {prefix + QStringLiteral("_Code"), prefix + QStringLiteral("_Name"), prefix + QStringLiteral("_Text")};
 }
 
-Statement statementFor(LookupStatement statement, KindChoice choice)
+Statement statementFor(LookupStatement statement, KindChoice choice, const NameSearch &search)
 {
-    const QString tbacName = QStringLiteral(":tbac_name");
-    const QString tbName = QStringLiteral(":tbName");
     const QStringList accountColumns{QStringLiteral("ac_code"), QStringLiteral("ac_name01"),
                                      QStringLiteral("ac_name02")};
+    const QString acName = search.condition(QStringLiteral("ac_name"), tbacName);
     switch (statement) {
     case LookupStatement::DebitAccounts:
-        return {accountStatement(debitVariant), tbacName, accountColumns};
+        return {accountStatement(debitVariant, acName), tbacName, accountColumns};
     case LookupStatement::CreditAccounts:
-        return {accountStatement(creditVariant), tbacName, accountColumns};
+        return {accountStatement(creditVariant, acName), tbacName, accountColumns};
     case LookupStatement::CustomersAndBanks:
-        return {customerAndBankStatement(choice),
+        return {customerAndBankStatement(choice, search),
                 tbName,
                 {QStringLiteral("Tot_Code"), QStringLiteral("Tot_Name"), QStringLiteral("Tot_No"),
                  QStringLiteral("Tot_Kubun")}};
     case LookupStatement::Employees:
-        return {employeeStatement(),
+        return {employeeStatement(search),
                 tbName,
                 {QStringLiteral("Sawon_Code"), QStringLiteral("Sawon_Name"), QStringLiteral("Sawon_Kubun"),
                  QStringLiteral("Sawon_Jumin"), QStringLiteral("Sawon_Text")}};
     case LookupStatement::Departments:
-        return {codeTableStatement(QStringLiteral("Buser")), tbName, codeTableColumns(QStringLiteral("Buser"))};
+        return {codeTableStatement(QStringLiteral("Buser"), search), tbName, codeTableColumns(QStringLiteral("Buser"))};
     case LookupStatement::Projects:
-        return {codeTableStatement(QStringLiteral("Project")), tbName, codeTableColumns(QStringLiteral("Project"))};
+        return {codeTableStatement(QStringLiteral("Project"), search), tbName,
+                codeTableColumns(QStringLiteral("Project"))};
     case LookupStatement::Items:
-        return {codeTableStatement(QStringLiteral("Item")), tbName, codeTableColumns(QStringLiteral("Item"))};
+        return {codeTableStatement(QStringLiteral("Item"), search), tbName, codeTableColumns(QStringLiteral("Item"))};
     }
     return {};
+}
+
+LookupResult runLookup(LookupStatement statement, KindChoice choice, const NameSearch &search)
+{
+    const Statement s = statementFor(statement, choice, search);
+    QSqlQuery query = run(account(), s.lines, {{s.parameter, search.value()}});
+    LookupResult result{s.columns, {}};
+    while (query.next()) {
+        QStringList row;
+        for (int i = 0; i < s.columns.size(); ++i)
+            row << query.value(i).toString();
+        result.rows.push_back(row);
+    }
+    return result;
 }
 
 } // namespace
@@ -233,16 +235,12 @@ QString searchPattern(const QString &searchText)
 
 LookupResult lookup(LookupStatement statement, const QString &pattern, KindChoice choice)
 {
-    const Statement s = statementFor(statement, choice);
-    QSqlQuery query = run(account(), s.lines, {{s.parameter, pattern}});
-    LookupResult result{s.columns, {}};
-    while (query.next()) {
-        QStringList row;
-        for (int i = 0; i < s.columns.size(); ++i)
-            row << query.value(i).toString();
-        result.rows.push_back(row);
-    }
-    return result;
+    return runLookup(statement, choice, NameSearch::literal(pattern));
+}
+
+LookupResult lookupText(LookupStatement statement, const QString &searchText, KindChoice choice)
+{
+    return runLookup(statement, choice, NameSearch(account(), searchText));
 }
 
 } // namespace store

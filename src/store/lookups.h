@@ -38,5 +38,9 @@ QString searchPattern(const QString &searchText);
 // Runs a statement with a pattern from searchPattern(). The kind choice is read
 // by CustomersAndBanks only. Throws AppError when the database refuses.
 LookupResult lookup(LookupStatement statement, const QString &pattern, KindChoice choice = KindChoice::All);
+// Runs a statement for a search text as the clerk typed it: a text of initial
+// consonants (ㅇㅈㄹ, 원ㅈ) finds names syllable by syllable, any other text
+// is searched as through searchPattern().
+LookupResult lookupText(LookupStatement statement, const QString &searchText, KindChoice choice = KindChoice::All);
 
 } // namespace store

@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "store/connection.h"
 #include "store/ledgerbook.h"
+#include "store/namesearch.h"
 #include "store/sqlrun.h"
 
 #include <QDate>
@@ -46,18 +47,24 @@ QString containing(const QString &text)
 }
 
 // The condition of one code-or-name criterion on a line: its code begins with
-// the text, or its name contains it (letters of either case). Every name
-// criterion of the finder is made here, and only here.
-QString codeOrName(const QString &line, const QString &code, const QString &name, const QString &parameter)
+// the text, or its name contains it (letters of either case), or, for a text
+// of initial consonants, its name matches them syllable by syllable as in the
+// search dialogs. Every name criterion of the finder is made here, and only
+// here.
+QString codeOrName(const QString &line, const QString &code, const QString &name, const QString &parameter,
+                   const NameSearch &search)
 {
-    return QStringLiteral("(rtrim(%5.%1) like %3_code%4 or lower(%5.%2) like lower(%3_name)%4)")
-        .arg(code, name, parameter, escape, line);
+    const QString column = line + QLatin1Char('.') + name;
+    const QString nameHolds = search.byInitials()
+                                  ? search.condition(column, parameter + QStringLiteral("_name"))
+                                  : QStringLiteral("lower(%1) like lower(%2_name)%3").arg(column, parameter, escape);
+    return QStringLiteral("(rtrim(%1.%2) like %3_code%4 or %5)").arg(line, code, parameter, escape, nameHolds);
 }
 
-void bindCodeOrName(Params &params, const QString &parameter, const QString &text)
+void bindCodeOrName(Params &params, const QString &parameter, const QString &text, const NameSearch &search)
 {
     params.emplace_back(parameter + QStringLiteral("_code"), escaped(text) + QLatin1Char('%'));
-    params.emplace_back(parameter + QStringLiteral("_name"), containing(text));
+    params.emplace_back(parameter + QStringLiteral("_name"), search.byInitials() ? search.value() : containing(text));
 }
 
 struct CodeOrNameCriterion
@@ -177,10 +184,11 @@ FinderResult findEntries(const FinderCriteria &c, int cap)
         if (text.isEmpty())
             continue;
         const QString parameter = QLatin1String(criterion.parameter);
-        lineConditions.push_back([criterion, parameter](const QString &line) {
-            return codeOrName(line, QLatin1String(criterion.code), QLatin1String(criterion.name), parameter);
+        const NameSearch search(account(), text);
+        lineConditions.push_back([criterion, parameter, search](const QString &line) {
+            return codeOrName(line, QLatin1String(criterion.code), QLatin1String(criterion.name), parameter, search);
         });
-        bindCodeOrName(params, parameter, text);
+        bindCodeOrName(params, parameter, text, search);
     }
     if (const QString text = c.text.trimmed(); !text.isEmpty()) {
         lineConditions.push_back([](const QString &line) {

@@ -29,12 +29,14 @@ struct LineFilter
 // The grid's listing: each debit line ("01") becomes a row carrying its
 // description, account and amount in the "1" columns, each credit line ("02")
 // one carrying them in the "2" columns; grouping by voucher, entry, date and
-// branch text folds the two lines of an entry into one grid row.
+// branch text folds the two lines of an entry into one grid row. The lines are
+// read once, each side's columns chosen by its side.
 QStringList listingStatement(const LineFilter &filter, bool ordered)
 {
-    const QString lineHead = QStringLiteral("select       t.Serial,    t.serial_jen,    t.serial_bun,    t.Date_day,");
-    const QString branchText = QStringLiteral("(rtrim(tt.kubun_name) || '/' || rtrim(tt.kubun_jangso)) AS total,");
-    const QString tables = QStringLiteral("from         account_jen_AA t, kubun_table tt");
+    const auto side = [](const char *crdr, const char *column, const char *otherwise, const char *as) {
+        return QStringLiteral("case when rtrim(t.Serial_CrDr) = '%1' then t.%2 else %3 end AS %4,")
+            .arg(QLatin1String(crdr), QLatin1String(column), QLatin1String(otherwise), QLatin1String(as));
+    };
     QStringList lines = {
         QStringLiteral("select      ttt.serial_jen,     ttt.serial_bun,    ttt.Date_day,    ttt.total,"),
         QStringLiteral("max(rtrim(ttt.ac_text1)) AS ac_text1, max(rtrim(ttt.ac_text2)) AS ac_text2,"),
@@ -44,28 +46,19 @@ QStringList listingStatement(const LineFilter &filter, bool ordered)
         QStringLiteral("max(Rtrim(ttt.ac_jencode2)) AS ac_jencode2, max(Rtrim(ttt.ac_JenName2)) AS ac_JenName2,"),
         QStringLiteral("sum(ttt.dr_amt2) AS Dr_Amt2"),
         QStringLiteral("from      ("),
-        lineHead,
-        QStringLiteral("(t.ac_text) AS ac_text1,       '' AS ac_text2,"),
-        branchText,
-        QStringLiteral("t.ac_Jencode AS ac_Jencode1,   t.ac_JenName AS ac_JenName1,"),
-        QStringLiteral("t.Cr_Amt AS CR_Amt1,       t.Dr_Amt AS Dr_Amt1,"),
-        QStringLiteral("'' AS ac_jencode2,           '' AS ac_JenName2,"),
-        QStringLiteral("0 AS Cr_Amt2,              0 AS Dr_Amt2"),
-        tables,
+        QStringLiteral("select       t.serial_jen,    t.serial_bun,    t.Date_day,"),
+        side("01", "ac_text", "''", "ac_text1"),
+        side("02", "ac_text", "''", "ac_text2"),
+        side("01", "ac_Jencode", "''", "ac_Jencode1"),
+        side("01", "ac_JenName", "''", "ac_JenName1"),
+        side("01", "Cr_Amt", "0", "CR_Amt1"),
+        side("02", "ac_Jencode", "''", "ac_jencode2"),
+        side("02", "ac_JenName", "''", "ac_JenName2"),
+        side("02", "Dr_Amt", "0", "Dr_Amt2"),
+        QStringLiteral("(rtrim(tt.kubun_name) || '/' || rtrim(tt.kubun_jangso)) AS total"),
+        QStringLiteral("from         account_jen_AA t, kubun_table tt"),
         filter.where,
-        QStringLiteral("and rtrim(t.Serial_CrDr) = '01'  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
-        filter.extra,
-        QStringLiteral("union  all"),
-        lineHead,
-        QStringLiteral("'' AS ac_text1,       (t.ac_text) AS ac_text2,"),
-        branchText,
-        QStringLiteral("'' AS ac_Jencode1,           '' AS ac_JenName1,"),
-        QStringLiteral("0 AS CR_Amt1,              0 AS Dr_Amt1,"),
-        QStringLiteral("t.ac_Jencode AS ac_jencode2,   t.ac_JenName AS ac_JenName2,"),
-        QStringLiteral("t.Cr_Amt AS Cr_Amt2,       t.Dr_Amt AS Dr_Amt2"),
-        tables,
-        filter.where,
-        QStringLiteral("and rtrim(t.Serial_CrDr) = '02'  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
+        QStringLiteral("and rtrim(t.Serial_CrDr) in ('01', '02')  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
         filter.extra,
         QStringLiteral(")  ttt"),
         QStringLiteral("group    by  ttt.serial_jen,    ttt.serial_bun,    ttt.date_day,    ttt.total"),
@@ -168,6 +161,41 @@ std::vector<ListRow> listVouchers(const QString &dateText, const QString &branch
 {
     const LineFilter filter{byDayAndBranch, QStringLiteral("and rtrim(t.Form_Kubun) = 'A005'")};
     return listRows(run(account(), listingStatement(filter, true), dayAndBranch(dateText, branchCode)));
+}
+
+ListScreen listVoucherScreen(const QString &dateText, const QString &branchCode, const QString &afterJen, int vouchers)
+{
+    // The screen's vouchers, and one more to tell whether any follow: the
+    // first by number after the last one shown, read in the index's order.
+    // Each has a listed line (the same lines qualify), so a voucher counted is
+    // a voucher shown.
+    const QString screenVouchers = QStringLiteral(
+        "and t.Serial_Jen in (select Serial_Jen from Account_Jen_AA"
+        " where rtrim(Date_Day) = :tbDate_Day and rtrim(Kubun_Bon) = :tbKubun_Bon and Serial_Jen > :tbAfter"
+        " and rtrim(kubun_jen) = '3' and rtrim(Form_Kubun) = 'A005' and rtrim(Serial_CrDr) in ('01', '02')"
+        " group by Serial_Jen order by Serial_Jen limit :tbVouchers)");
+    const LineFilter filter{byDayAndBranch, QStringLiteral("and rtrim(t.Form_Kubun) = 'A005' ") + screenVouchers};
+    Params params = dayAndBranch(dateText, branchCode);
+    params.emplace_back(QStringLiteral(":tbAfter"), afterJen);
+    params.emplace_back(QStringLiteral(":tbVouchers"), vouchers + 1);
+    ListScreen screen;
+    screen.rows = listRows(run(account(), listingStatement(filter, true), params));
+    // The rows come in voucher order: those of a voucher past the screen go.
+    QString last;
+    int counted = 0;
+    for (size_t i = 0; i < screen.rows.size(); ++i) {
+        if (i > 0 && screen.rows[i].serial_jen == last)
+            continue;
+        last = screen.rows[i].serial_jen;
+        if (++counted > vouchers) {
+            screen.rows.resize(i);
+            screen.more = true;
+            break;
+        }
+    }
+    if (!screen.rows.empty())
+        screen.lastJen = screen.rows.back().serial_jen;
+    return screen;
 }
 
 // Differs from listVouchers only in how it finds the lines of the date and

@@ -87,6 +87,19 @@ QString branchCode(int position);
 
 // The listing of a date and branch (one row per entry).
 std::vector<ListRow> listVouchers(const QString &dateText, const QString &branchCode);
+// One screen of a day's listing, in the listing's order: the entries of the
+// first `vouchers` vouchers whose number follows afterJen (as stored; empty for
+// the day's first). `more` when vouchers of the day follow; lastJen is the
+// number to continue after.
+struct ListScreen
+{
+    std::vector<ListRow> rows;
+    bool more = false;
+    QString lastJen;
+};
+inline constexpr int screenVouchers = 15;
+ListScreen listVoucherScreen(const QString &dateText, const QString &branchCode, const QString &afterJen = {},
+                             int vouchers = screenVouchers);
 // The listing as it was first written: lines found by a leading-wildcard match on
 // date and branch joined (it scans every line, and a short date also matches
 // other dates). Kept only so the benchmark can compare it with listVouchers.

@@ -4,6 +4,7 @@
 #include "support/desk.h"
 
 #include "app/windowset.h"
+#include "base/hangul.h"
 #include "entry/entrywindow.h"
 #include "ui/fields.h"
 
@@ -86,6 +87,39 @@ private slots:
         QTRY_VERIFY(!form1->isVisible());
         QVERIFY(hiddenCode(account).isEmpty());
         QVERIFY(picked.size() > 0);
+        QCOMPARE(m_desk->boxes.texts, QStringList());
+    }
+
+    // A clerk who knows only the initials of an account types them, as the
+    // input method commits them, and picks from what they find by the keyboard.
+    void initialsTypedInAnAccountFieldFindAndPick()
+    {
+        EntryWindow &w = m_desk->window();
+        QLineEdit *account = w.field("edCR_Ac_JenName_01");
+        clerk::click(account);
+        clerk::type("ㅇㅈㄹ");
+        QCOMPARE(account->text(), QString("ㅇㅈㄹ"));
+        clerk::key("Return");
+        QWidget *form1 = windowByName("Form1");
+        QTRY_VERIFY(form1->isVisible() && form1->isActiveWindow());
+        QCOMPARE(form1->findChild<QLineEdit *>("edSearch")->text(), QString("ㅇㅈㄹ"));
+        QTableView *grid = shownDialogGrid("Form1");
+        QTRY_VERIFY(grid->model()->rowCount() >= 2);
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), QString("원재료"));
+        clerk::screenshot(qEnvironmentVariable("JEONPYO_TEST_TMP", "/tmp") + "/initials-search.png");
+
+        // Down into the grid, Down to the second account, Enter picks it.
+        clerk::key("Down");
+        QCOMPARE(clerk::focused(), QString("DBGrid1"));
+        clerk::key("Down");
+        const QString code = grid->model()->index(1, 0).data().toString();
+        const QString name = grid->model()->index(1, 1).data().toString();
+        clerk::key("Return");
+        QTRY_VERIFY(!form1->isVisible());
+        QTRY_VERIFY(w.isActiveWindow());
+        QCOMPARE(hiddenCode(account), code);
+        QCOMPARE(account->text(), name);
+        QVERIFY(hangul::matchesInitials(name, "ㅇㅈㄹ"));
         QCOMPARE(m_desk->boxes.texts, QStringList());
     }
 

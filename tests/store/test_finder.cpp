@@ -171,6 +171,11 @@ private slots:
         QTest::newRow("a typed % is a percent sign, not any text") << QStringList{"text=50%"} << QStringList{v2a};
         QTest::newRow("a typed _ is an underscore, not any letter") << QStringList{"project=공장_"} << QStringList{v3};
         QTest::newRow("a _ standing for a letter finds nothing") << QStringList{"customer=새_상사"} << QStringList{};
+        QTest::newRow("an account by its initials, on either line")
+            << QStringList{"account=ㅇㅈㄹ"} << QStringList{v1, v2b};
+        QTest::newRow("syllables and initials mixed") << QStringList{"account=외ㅅ"} << QStringList{v1, v4};
+        QTest::newRow("a customer by its initials") << QStringList{"customer=ㅅㅎㅅㅅ"} << QStringList{v1};
+        QTest::newRow("initials out of order find nothing") << QStringList{"account=ㄹㅈㅇ"} << QStringList{};
         QTest::newRow("outer blanks of a text are dropped") << QStringList{"customer=  새한  "} << QStringList{v1};
     }
     void eachCriterionFindsTheEntriesItNames()

@@ -1,6 +1,7 @@
 // The voucher list of a date and branch, and loading the chosen voucher.
 #include "support/entryfixture.h"
 
+#include "entry/voucherlistmodel.h"
 #include "ui/fields.h"
 
 #include <QPushButton>
@@ -79,6 +80,63 @@ private slots:
             QCOMPARE(w.currentListRow(), row);
             QCOMPARE(w.edSerial->text(), numbers[row]);
         }
+    }
+
+    // A day of more vouchers than a screen holds: the grid reads further
+    // screens as the clerk goes down, and every entry comes in its place.
+    void aBusyDayIsWalkedThroughToItsLastEntry()
+    {
+        QStringList numbers;
+        EntryFixture f([&](TestDatabase &) {
+            for (int i = 0; i < 2 * store::screenVouchers + 3; ++i)
+                numbers << store::saveNewVoucher(sampleVoucher(today, 0, {"01", "02"})).serialJen;
+        });
+        EntryWindow &w = f.window();
+        const int entries = 2 * int(numbers.size());
+        QVERIFY2(w.list().rowCount() < entries, "the first screen is not the whole day");
+        for (int row = 1; row < entries; ++row) {
+            QTest::keyClick(w.DBGrid1, Qt::Key_Down);
+            QCOMPARE(w.currentListRow(), row);
+            QCOMPARE(w.edSerial->text(), numbers[row / 2]);
+        }
+        QCOMPARE(w.list().rowCount(), entries);
+        QTest::keyClick(w.DBGrid1, Qt::Key_Down);
+        QCOMPARE(w.currentListRow(), entries - 1);
+        const auto whole = store::listVouchers(today, store::branchCode(0));
+        for (int row = 0; row < entries; ++row)
+            QCOMPARE(w.list().row(row).serial_ttt, whole[size_t(row)].serial_ttt);
+    }
+
+    // Ctrl+End reaches the day's last entry at once, from the first screen.
+    void theEndKeyReachesTheDaysLastEntry()
+    {
+        QStringList numbers;
+        EntryFixture f([&](TestDatabase &) {
+            for (int i = 0; i < 3 * store::screenVouchers; ++i)
+                numbers << store::saveNewVoucher(sampleVoucher(today, 0, {"01"})).serialJen;
+        });
+        EntryWindow &w = f.window();
+        QVERIFY(w.list().rowCount() < int(numbers.size()));
+        QTest::keyClick(w.DBGrid1, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(w.currentListRow(), int(numbers.size()) - 1);
+        QCOMPARE(w.edSerial->text(), numbers.last());
+    }
+
+    // After a save the new voucher's row is made current: it is found in a
+    // screen not read yet.
+    void aRowBeyondTheFirstScreenIsFound()
+    {
+        QStringList numbers;
+        EntryFixture f([&](TestDatabase &) {
+            for (int i = 0; i < 3 * store::screenVouchers; ++i)
+                numbers << store::saveNewVoucher(sampleVoucher(today, 0, {"01"})).serialJen;
+        });
+        VoucherListModel model;
+        model.setScreens([](const QString &after) { return store::listVoucherScreen(today, "00000", after); });
+        QCOMPARE(model.rowCount(), store::screenVouchers);
+        QCOMPARE(model.locate(numbers.last() + "01"), int(numbers.size()) - 1);
+        QCOMPARE(model.locate("no such entry"), -1);
+        QCOMPARE(model.rowCount(), int(numbers.size()));
     }
 
     void storedFractionsAreShownRoundedAndOtherBranchesAreNotListed()

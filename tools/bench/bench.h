@@ -62,6 +62,11 @@ int runMeasurements(const Options &options);
 // The voucher finder's one-month searches ("account": by a part of an
 // account name; "open": no criterion besides the dates).
 QJsonObject finderFigures(int runs);
+// Each search dialog's statement for its usual text and for that text's
+// initials (searches.cpp); a day of `entries` entries for one branch, listed
+// whole and by its first screen.
+QJsonObject measureSearches(int runs);
+QJsonObject measureBusyDay(int runs, int entries);
 
 int runClerkChild(const Options &options);
 int runClerks(const Options &options);

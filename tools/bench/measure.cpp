@@ -136,6 +136,8 @@ public:
         result[QStringLiteral("update")] = updating();
         result[QStringLiteral("search")] = searching();
         result[QStringLiteral("finder")] = finderFigures(runs(2));
+        result[QStringLiteral("searches")] = measureSearches(runs(5));
+        result[QStringLiteral("busy_day")] = measureBusyDay(runs(2), 700);
         result[QStringLiteral("peak_rss_mb")] = peakRssMb();
         result[QStringLiteral("messages")] = m_messages.shown;
         return result;
