@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "store/ledgerguard.h"
+#include "store/sqlrun.h"
 
 #include <QDir>
 #include <QFile>
@@ -495,6 +496,7 @@ Engine engine()
 
 void closeAccount()
 {
+    forgetKeptStatements();
     const QString name = QString::fromLatin1(connectionName);
     if (QSqlDatabase::contains(name)) {
         {
@@ -511,6 +513,8 @@ void closeLostConnection(QSqlDatabase db)
 {
     // Closing finalises the statements still open on it; the next account()
     // (or openExtra) finds it closed and opens it again.
+    if (db.connectionName() == QLatin1String(connectionName))
+        forgetKeptStatements();
     db.close();
 }
 

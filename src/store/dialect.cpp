@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 #include <QVariant>
 #include <libpq-fe.h>
+#include <poll.h>
 
 namespace store {
 
@@ -68,6 +69,7 @@ public:
     }
 
     int socket(const QSqlDatabase &) const override { return -1; }
+    bool dropped(const QSqlDatabase &) const override { return false; }
 
 private:
     static bool exec(QSqlDatabase db, const char *statement, QSqlError &error)
@@ -144,18 +146,38 @@ public:
 
     int socket(const QSqlDatabase &db) const override
     {
+        PGconn *connection = libpq(db);
+        return connection ? PQsocket(connection) : -1;
+    }
+
+    // Between statements the server sends nothing unasked, unless it ends the
+    // session: then the socket reads its farewell and the end of the stream.
+    bool dropped(const QSqlDatabase &db) const override
+    {
+        PGconn *connection = libpq(db);
+        if (!connection)
+            return false;
+        if (PQstatus(connection) == CONNECTION_BAD)
+            return true;
+        pollfd waiting{PQsocket(connection), POLLIN, 0};
+        if (waiting.fd < 0 || ::poll(&waiting, 1, 0) <= 0)
+            return false;
+        return PQconsumeInput(connection) == 0 || PQstatus(connection) == CONNECTION_BAD;
+    }
+
+private:
+    static PGconn *libpq(const QSqlDatabase &db)
+    {
         if (!db.isOpen())
-            return -1;
+            return nullptr;
         const QVariant handle = db.driver()->handle();
         // The driver hands out libpq's connection, named by its struct or its typedef.
         if (!handle.isValid() ||
             (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
-            return -1;
-        PGconn *connection = *static_cast<PGconn *const *>(handle.data());
-        return connection ? PQsocket(connection) : -1;
+            return nullptr;
+        return *static_cast<PGconn *const *>(handle.data());
     }
 
-private:
     // Every error the server reports carries a SQLSTATE; one without is the
     // client's own (the server gone, the connection closed, or a binding
     // fault), so the connection is asked whether it still answers.

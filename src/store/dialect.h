@@ -56,6 +56,11 @@ public:
 
     // The connection's network socket, -1 when it has none (a file).
     virtual int socket(const QSqlDatabase &db) const = 0;
+
+    // True when the connection is known to be gone without asking the server
+    // (it closed its end, as a restarted server does): nothing need be sent to
+    // find out. A file is never found gone this way.
+    virtual bool dropped(const QSqlDatabase &db) const = 0;
 };
 
 } // namespace store

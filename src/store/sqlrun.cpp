@@ -9,6 +9,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <unordered_map>
 
 namespace store {
 
@@ -76,12 +77,8 @@ QString stalled(QSqlDatabase db, const QSqlError &error)
 // a new one: a server restarted while the clerk was away goes unnoticed. Once
 // a transaction is open nothing is tried again. The caller's copy of the
 // connection is the same connection, open again.
-bool reconnectedForRetry(QSqlDatabase db, const QSqlError &error)
+bool reopen(QSqlDatabase db)
 {
-    const Fault fault = Dialect::of(db).classify(db, error);
-    if (openTransactions > 0 || db.connectionName() != QLatin1String(connectionName) ||
-        (fault != Fault::Lost && fault != Fault::ReadOnly && fault != Fault::InputOutput))
-        return false;
     closeLostConnection(db);
     try {
         account();
@@ -91,11 +88,94 @@ bool reconnectedForRetry(QSqlDatabase db, const QSqlError &error)
     return db.isOpen();
 }
 
+bool reconnectedForRetry(QSqlDatabase db, const QSqlError &error)
+{
+    const Fault fault = Dialect::of(db).classify(db, error);
+    if (openTransactions > 0 || db.connectionName() != QLatin1String(connectionName) ||
+        (fault != Fault::Lost && fault != Fault::ReadOnly && fault != Fault::InputOutput))
+        return false;
+    return reopen(db);
+}
+
 bool prepareQuery(QSqlQuery &query, QSqlDatabase db, const QString &text)
 {
     query = QSqlQuery(db);
     query.setForwardOnly(true);
     return query.prepare(text);
+}
+
+// Statements kept prepared. Preparing is most of the work of a short
+// statement: SQLite compiles it, and the PostgreSQL driver prepares it on the
+// server and frees it again, a round trip each. The Account connection keeps
+// every statement it has run, prepared once, by its text; a run binds new
+// values and executes it again. The engine's own connection behind the
+// alias (a new one after every reconnect) is remembered with each, so that a
+// statement of a closed connection is never run again; closing the alias
+// forgets them all (forgetKeptStatements).
+struct Kept
+{
+    const void *connection = nullptr; // the engine's handle the statement was prepared on
+    QSqlQuery query;
+};
+std::unordered_map<QString, Kept> kept;
+constexpr size_t keptLimit = 500; // far more texts than the program has
+
+const void *engineHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    // Both drivers hand out a pointer to the engine's connection.
+    return handle.isValid() ? *static_cast<const void *const *>(handle.constData()) : nullptr;
+}
+
+bool keeps(const QSqlDatabase &db)
+{
+    return db.connectionName() == QLatin1String(connectionName);
+}
+
+// A kept statement whose rows a caller is still reading (a run of the same
+// text while the rows of the first are gone through) is not run again under
+// it: the second run gets a statement of its own.
+bool busy(const QSqlQuery &query)
+{
+    return query.isActive() && query.isSelect() && query.at() != QSql::AfterLastRow;
+}
+
+// The caller's query and the kept one are one statement: the copy shares it.
+QSqlQuery sharing(const QSqlQuery &query)
+{
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    return QSqlQuery(query);
+    QT_WARNING_POP
+}
+
+// The statement of a text, prepared: the kept one when it can be run again,
+// otherwise prepared anew (and kept, on the Account connection). A connection
+// found lost before anything is sent is opened again first.
+QSqlQuery preparedStatement(QSqlDatabase db, const QString &text, bool &isKept)
+{
+    isKept = keeps(db);
+    if (isKept && openTransactions == 0 && db.isOpen() && Dialect::of(db).dropped(db))
+        reopen(db);
+    if (isKept) {
+        const auto found = kept.find(text);
+        if (found != kept.end() && found->second.connection == engineHandle(db) && db.isOpen() &&
+            !busy(found->second.query)) {
+            QSqlQuery query = sharing(found->second.query);
+            query.finish();
+            return query;
+        }
+    }
+    QSqlQuery query;
+    if (!prepareQuery(query, db, text) &&
+        !(reconnectedForRetry(db, query.lastError()) && prepareQuery(query, db, text)))
+        throw AppError(failure(db, query.lastError()));
+    if (isKept) {
+        if (kept.size() >= keptLimit)
+            kept.clear();
+        kept.insert_or_assign(text, Kept{engineHandle(db), sharing(query)});
+    }
+    return query;
 }
 
 bool begin(QSqlDatabase db, QSqlError &error)
@@ -139,10 +219,8 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
 {
     checkStorable(params);
     const QString text = lines.join(QLatin1Char('\n'));
-    QSqlQuery query;
-    if (!prepareQuery(query, db, text) &&
-        !(reconnectedForRetry(db, query.lastError()) && prepareQuery(query, db, text)))
-        throw AppError(failure(db, query.lastError()));
+    bool isKept = false;
+    QSqlQuery query = preparedStatement(db, text, isKept);
     for (const auto &[name, value] : params) {
         // An empty text a clerk left (often a null QString) is stored as '',
         // never as NULL: every text column is NOT NULL and compared as text.
@@ -158,11 +236,25 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
     }
     if (!executed) {
         const QString message = cutOff ? stalled(db, query.lastError()) : failure(db, query.lastError());
-        if (openTransactions > 0)
+        // A kept statement stays prepared where it is.
+        if (openTransactions > 0 && !isKept)
             failedInTransaction.push_back(std::move(query));
         throw AppError(message);
     }
     return query;
+}
+
+QVariant runValue(QSqlDatabase db, const QStringList &lines, const Params &params)
+{
+    QSqlQuery query = run(db, lines, params);
+    const QVariant value = query.next() ? query.value(0) : QVariant();
+    query.finish();
+    return value;
+}
+
+void forgetKeptStatements()
+{
+    kept.clear();
 }
 
 void exec(QSqlDatabase db, const QString &sql)

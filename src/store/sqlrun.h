@@ -17,8 +17,16 @@ namespace store {
 using Params = std::vector<std::pair<QString, QVariant>>;
 
 // Prepares, binds and executes; the returned query is positioned before the
-// first row. Throws AppError on any failure.
+// first row. Throws AppError on any failure. On the Account connection the
+// statement stays prepared for the next run of the same text: read its rows
+// to the end (or finish() it), so that an SQLite read does not hold on to the
+// file's state of the moment.
 QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params = {});
+// The first value of the first row (an invalid QVariant when there is none),
+// the statement done with.
+QVariant runValue(QSqlDatabase db, const QStringList &lines, const Params &params = {});
+// Forgets the statements kept prepared (the connection is being closed).
+void forgetKeptStatements();
 // A statement without parameters (DDL, pragmas).
 void exec(QSqlDatabase db, const QString &sql);
 

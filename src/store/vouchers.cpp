@@ -69,7 +69,7 @@ void holdDateForNumbering(QSqlDatabase db, const QString &dateText)
 {
     const QString lock = Dialect::of(db).numberingLock();
     if (!lock.isEmpty())
-        run(db, {lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
+        runValue(db, {lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
 }
 
 // The values both statements give one line from its panel: codes, names,
@@ -136,8 +136,7 @@ bool updateLine(QSqlDatabase db, const QString &lineKey, const LineFields &line,
 
 bool lineStored(QSqlDatabase db, const QString &lineKey)
 {
-    QSqlQuery query = run(db, lineCountStatement, {{QStringLiteral(":tbSerial"), lineKey}});
-    return query.next() && query.value(0).toInt() > 0;
+    return runValue(db, lineCountStatement, {{QStringLiteral(":tbSerial"), lineKey}}).toInt() > 0;
 }
 
 // A well-formed voucher number is its line's date, a hyphen and eight digits;
@@ -190,20 +189,16 @@ QString Serial_Jen_MaxValue(const QString &dateText)
     // program's back is passed over: it can neither stop the drawing nor make
     // it jump; 'jeonpyo-db status' lists such numbers.
     QSqlDatabase db = account();
-    QString greatest;
-    {
-        QSqlQuery query = run(db,
-                              {
-                                  QStringLiteral(" Select Serial_Jen as Serial_Max"),
-                                  QStringLiteral(" From   Account_Jen_AA"),
-                                  QStringLiteral(" Where  rtrim(Date_Day) = :tbDate_Day"),
-                                  QStringLiteral(" And    ") + wellFormedNumber(db),
-                                  QStringLiteral(" Order  By  Serial_Jen desc  limit 1"),
-                              },
-                              {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
-        if (query.next())
-            greatest = Str_RTrim(query.value(0).toString());
-    }
+    const QString greatest = Str_RTrim(runValue(db,
+                                                {
+                                                    QStringLiteral(" Select Serial_Jen as Serial_Max"),
+                                                    QStringLiteral(" From   Account_Jen_AA"),
+                                                    QStringLiteral(" Where  rtrim(Date_Day) = :tbDate_Day"),
+                                                    QStringLiteral(" And    ") + wellFormedNumber(db),
+                                                    QStringLiteral(" Order  By  Serial_Jen desc  limit 1"),
+                                                },
+                                                {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}})
+                                           .toString());
     if (greatest.isEmpty())
         return dateText + QStringLiteral("-00000001");
     const int sequence = Str_ToInt(greatest.right(8));
@@ -287,14 +282,14 @@ void deleteEntry(const QString &serialJenBun)
 
 int countVoucherLines(const QString &serialJen)
 {
-    QSqlQuery query = run(account(),
-                          {
-                              QStringLiteral("Select    Count(*)  As    Serial"),
-                              QStringLiteral("From      Account_Jen_AA"),
-                              QStringLiteral("Where     rtrim(Serial_Jen) = :tbSerial"),
-                          },
-                          {{QStringLiteral(":tbSerial"), serialJen}});
-    return query.next() ? query.value(0).toInt() : 0;
+    return runValue(account(),
+                    {
+                        QStringLiteral("Select    Count(*)  As    Serial"),
+                        QStringLiteral("From      Account_Jen_AA"),
+                        QStringLiteral("Where     rtrim(Serial_Jen) = :tbSerial"),
+                    },
+                    {{QStringLiteral(":tbSerial"), serialJen}})
+        .toInt();
 }
 
 } // namespace store
