@@ -4,6 +4,7 @@
 // asks it instead of looking at the driver itself. Another engine would be one
 // more class here (and its connection options in connection.cpp).
 #include "store/connection.h"
+#include "store/sqlrun.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -14,6 +15,9 @@ namespace store {
 // What kind of failure a database error is, for the clerk's message and for
 // whether the connection must be opened anew.
 enum class Fault { Refused, Lost, Full, ReadOnly, InputOutput, TimedOut, Busy, Denied };
+
+// What became of statements offered to be sent at once.
+enum class AtOnce { Unavailable, Done, Failed };
 
 class Dialect
 {
@@ -61,6 +65,13 @@ public:
     // (it closed its end, as a restarted server does): nothing need be sent to
     // find out. A file is never found gone this way.
     virtual bool dropped(const QSqlDatabase &db) const = 0;
+
+    // Sends the statements to the server at once, to run as one transaction
+    // (committed when all succeed, rolled back otherwise); the first column
+    // of the last one's rows in lastRows. Unavailable where the engine cannot
+    // (a file) or the connection is not idle: nothing was sent.
+    virtual AtOnce sendAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements,
+                              std::vector<QVariant> &lastRows, QSqlError &error) const = 0;
 };
 
 } // namespace store

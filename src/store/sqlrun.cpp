@@ -244,6 +244,36 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
     return query;
 }
 
+std::optional<std::vector<QVariant>> runAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements)
+{
+    if (!keeps(db) || openTransactions > 0)
+        return std::nullopt;
+    for (const BoundStatement &statement : statements)
+        checkStorable(statement.params);
+    if (db.isOpen() && Dialect::of(db).dropped(db)) {
+        closeLostConnection(db);
+        account(); // the same connection, open again (or the clerk's message why not)
+    }
+    std::vector<QVariant> rows;
+    QSqlError error;
+    AtOnce outcome = AtOnce::Unavailable;
+    bool cutOff = false;
+    {
+        StatementWatch watch(db, watchTime());
+        outcome = Dialect::of(db).sendAtOnce(db, statements, rows, error);
+        cutOff = watch.cutOff();
+    }
+    switch (outcome) {
+    case AtOnce::Unavailable:
+        return std::nullopt;
+    case AtOnce::Failed:
+        throw AppError(cutOff ? stalled(db, error) : failure(db, error));
+    case AtOnce::Done:
+        break;
+    }
+    return rows;
+}
+
 QVariant runValue(QSqlDatabase db, const QStringList &lines, const Params &params)
 {
     QSqlQuery query = run(db, lines, params);

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,19 @@ using Params = std::vector<std::pair<QString, QVariant>>;
 // to the end (or finish() it), so that an SQLite read does not hold on to the
 // file's state of the moment.
 QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params = {});
+// A statement and its values.
+struct BoundStatement
+{
+    QStringList lines;
+    Params params;
+};
+// Runs the statements as one transaction sent to the server at once, where
+// the engine and the moment allow it (PostgreSQL, no transaction open, the
+// connection idle): the first column of the last statement's rows. Nothing
+// (std::nullopt) where they do not: the caller then runs them one by one in a
+// Transaction. Throws AppError as run() does; nothing is written then.
+std::optional<std::vector<QVariant>> runAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements);
+
 // The first value of the first row (an invalid QVariant when there is none),
 // the statement done with.
 QVariant runValue(QSqlDatabase db, const QStringList &lines, const Params &params = {});
