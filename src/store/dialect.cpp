@@ -176,14 +176,13 @@ public:
     }
 
     // libpq's pipeline: every statement, then one synchronisation, in one
-    // write; the server runs them as one transaction up to the
-    // synchronisation and answers them all at once. Each text is prepared on
+    // write; the server runs them in turn and answers them all at once. Each text is prepared on
     // the server once per connection, the first time in the same pipeline.
     AtOnce sendAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements, std::vector<QVariant> &lastRows,
                       QSqlError &error) const override
     {
         PGconn *connection = libpq(db);
-        if (!connection || PQtransactionStatus(connection) != PQTRANS_IDLE || !PQenterPipelineMode(connection))
+        if (!connection || PQtransactionStatus(connection) != PQTRANS_INTRANS || !PQenterPipelineMode(connection))
             return AtOnce::Unavailable;
         Prepared &prepared = preparedOn(connection);
         std::vector<QByteArray> newNames;

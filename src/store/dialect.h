@@ -66,10 +66,11 @@ public:
     // find out. A file is never found gone this way.
     virtual bool dropped(const QSqlDatabase &db) const = 0;
 
-    // Sends the statements to the server at once, to run as one transaction
-    // (committed when all succeed, rolled back otherwise); the first column
-    // of the last one's rows in lastRows. Unavailable where the engine cannot
-    // (a file) or the connection is not idle: nothing was sent.
+    // Sends the statements of an open transaction to the server at once; the
+    // first column of the last one's rows in lastRows. After a failure the
+    // rest is skipped and the transaction can only be rolled back.
+    // Unavailable where the engine cannot (a file) or the connection is not
+    // idle in a transaction: nothing was sent.
     virtual AtOnce sendAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements,
                               std::vector<QVariant> &lastRows, QSqlError &error) const = 0;
 };

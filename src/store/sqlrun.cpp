@@ -246,14 +246,10 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
 
 std::optional<std::vector<QVariant>> runAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements)
 {
-    if (!keeps(db) || openTransactions > 0)
+    if (!keeps(db) || openTransactions == 0)
         return std::nullopt;
     for (const BoundStatement &statement : statements)
         checkStorable(statement.params);
-    if (db.isOpen() && Dialect::of(db).dropped(db)) {
-        closeLostConnection(db);
-        account(); // the same connection, open again (or the clerk's message why not)
-    }
     std::vector<QVariant> rows;
     QSqlError error;
     AtOnce outcome = AtOnce::Unavailable;

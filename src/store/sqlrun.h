@@ -29,11 +29,11 @@ struct BoundStatement
     QStringList lines;
     Params params;
 };
-// Runs the statements as one transaction sent to the server at once, where
-// the engine and the moment allow it (PostgreSQL, no transaction open, the
-// connection idle): the first column of the last statement's rows. Nothing
-// (std::nullopt) where they do not: the caller then runs them one by one in a
-// Transaction. Throws AppError as run() does; nothing is written then.
+// Runs the statements in the open Transaction, sent to the server at once
+// where the engine and the moment allow it (PostgreSQL, the connection idle
+// in the transaction): the first column of the last statement's rows. Nothing
+// (std::nullopt) where they do not, and nothing was sent: the caller then runs
+// them one by one. Throws AppError as run() does.
 std::optional<std::vector<QVariant>> runAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements);
 
 // The first value of the first row (an invalid QVariant when there is none),

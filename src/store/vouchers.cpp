@@ -298,29 +298,29 @@ SavedVoucher saveNewVoucher(const NewVoucher &voucher)
         addLine(params, ++position, voucher, entry.serialBun, creditSide, entry.credit);
     }
     const BoundStatement write{saveStatement(db, position), params};
-    std::vector<QVariant> numbers;
     const QString lock = Dialect::of(db).numberingLock();
-    // Where the engine can, the date's lock and the statement go to the server
-    // at once, as one transaction; the number is drawn after the lock is held.
+    std::vector<QVariant> numbers;
+    // The number is drawn inside the transaction that writes the lines, so
+    // nobody else can draw it before they are stored. Where the engine can,
+    // the date's lock and the statement go to the server at once: the lock is
+    // then held for that one exchange and the commit.
+    Transaction transaction(db);
+    ledger::signWrites(db);
     if (std::optional<std::vector<QVariant>> written =
             lock.isEmpty() ? std::nullopt
                            : runAtOnce(db, {{{lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(voucher.dateText)}}},
                                             write})) {
         numbers = std::move(*written);
     } else {
-        // The number is drawn inside the transaction that writes the lines, so
-        // nobody else can draw it before they are stored.
-        Transaction transaction(db);
         holdDateForNumbering(db, voucher.dateText);
-        ledger::signWrites(db);
         QSqlQuery query = run(db, write.lines, write.params);
         while (query.next())
             numbers.push_back(query.value(0));
-        ledger::endWrites(db);
-        transaction.commit();
     }
     if (numbers.empty())
         throw AppError(exhausted(voucher.dateText));
+    ledger::endWrites(db);
+    transaction.commit();
     saved.serialJen = numbers.front().toString();
     saved.lastKey = saved.serialJen + voucher.entries.back().serialBun;
     return saved;
