@@ -140,6 +140,23 @@ bool busy(const QSqlQuery &query)
     return query.isActive() && query.isSelect() && query.at() != QSql::AfterLastRow;
 }
 
+// The texts handed out since the last run. A statement whose rows were not
+// read to the end is let go at the next run (and the next transaction): its
+// caller, if it still reads, keeps it alive until it is done, and one done
+// with it no longer holds the engine's statement open (an SQLite read would
+// otherwise keep the file's state of that moment, and refuse to write).
+std::vector<QString> lent;
+
+void releaseUnfinished()
+{
+    for (const QString &text : lent) {
+        const auto found = kept.find(text);
+        if (found != kept.end() && busy(found->second.query))
+            kept.erase(found);
+    }
+    lent.clear();
+}
+
 // The caller's query and the kept one are one statement: the copy shares it.
 QSqlQuery sharing(const QSqlQuery &query)
 {
@@ -155,6 +172,8 @@ QSqlQuery sharing(const QSqlQuery &query)
 QSqlQuery preparedStatement(QSqlDatabase db, const QString &text, bool &isKept)
 {
     isKept = keeps(db);
+    if (isKept)
+        releaseUnfinished();
     if (isKept && openTransactions == 0 && db.isOpen() && Dialect::of(db).dropped(db))
         reopen(db);
     if (isKept) {
@@ -163,6 +182,7 @@ QSqlQuery preparedStatement(QSqlDatabase db, const QString &text, bool &isKept)
             !busy(found->second.query)) {
             QSqlQuery query = sharing(found->second.query);
             query.finish();
+            lent.push_back(text);
             return query;
         }
     }
@@ -174,6 +194,7 @@ QSqlQuery preparedStatement(QSqlDatabase db, const QString &text, bool &isKept)
         if (kept.size() >= keptLimit)
             kept.clear();
         kept.insert_or_assign(text, Kept{engineHandle(db), sharing(query)});
+        lent.push_back(text);
     }
     return query;
 }
@@ -281,6 +302,7 @@ QVariant runValue(QSqlDatabase db, const QStringList &lines, const Params &param
 void forgetKeptStatements()
 {
     kept.clear();
+    lent.clear();
 }
 
 void exec(QSqlDatabase db, const QString &sql)
@@ -292,6 +314,8 @@ void exec(QSqlDatabase db, const QString &sql)
 
 Transaction::Transaction(QSqlDatabase db) : m_db(db)
 {
+    if (keeps(db))
+        releaseUnfinished();
     QSqlError error;
     if (!begin(db, error) && !(reconnectedForRetry(db, error) && begin(db, error)))
         throw AppError(failure(db, error));

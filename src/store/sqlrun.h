@@ -19,9 +19,8 @@ using Params = std::vector<std::pair<QString, QVariant>>;
 
 // Prepares, binds and executes; the returned query is positioned before the
 // first row. Throws AppError on any failure. On the Account connection the
-// statement stays prepared for the next run of the same text: read its rows
-// to the end (or finish() it), so that an SQLite read does not hold on to the
-// file's state of the moment.
+// statement stays prepared for the next run of the same text when its rows
+// are read to the end (or it is finish()ed) before the next statement runs.
 QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params = {});
 // A statement and its values.
 struct BoundStatement

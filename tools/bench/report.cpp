@@ -114,6 +114,7 @@ void printTable(const Options &options, const QJsonObject &result)
     const double rss = result[QLatin1String("peak_rss_mb")].toDouble();
     table.line(QStringLiteral("peak resident memory (MB)"), number(rss, 1), {}, {}, QStringLiteral("< 150 MB"),
                rss < 150);
+    printFloorTable(result);
     const QString folder = options.sqlite.isEmpty() ? QDir::tempPath() : QFileInfo(options.sqlite).absolutePath();
     out() << "\nOne durable flush of the disk (fdatasync of a page in " << folder
           << "): " << number(flushLatencyMs(folder)) << " ms, the floor of every commit.\n";
@@ -127,7 +128,7 @@ void printTable(const Options &options, const QJsonObject &result)
 void printJson(const Options &options, const QJsonObject &result)
 {
     const QJsonObject searches = result[QLatin1String("search")].toObject();
-    const QJsonObject figures{
+    QJsonObject figures{
         {"lines", store::countsOf(options.shape).lines},
         {"list_ms", median(result, "list")},
         {"list_original_ms", median(result, "list_original")},
@@ -138,6 +139,9 @@ void printJson(const Options &options, const QJsonObject &result)
         {"startup_ms", median(result, "startup")},
         {"peak_rss_mb", result[QLatin1String("peak_rss_mb")].toDouble()},
     };
+    const QJsonObject floor = floorRatios(result);
+    for (auto it = floor.begin(); it != floor.end(); ++it)
+        figures[it.key()] = it.value();
     out() << QJsonDocument(figures).toJson(QJsonDocument::Compact) << Qt::endl;
 }
 
