@@ -1,14 +1,14 @@
 #include "store/dialect.h"
 
-#include <QSqlDriver>
-#include <QSqlQuery>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlQuery>
 #include <QVariant>
 #include <algorithm>
+#include <libpq-fe.h>
 #include <map>
 #include <optional>
-#include <libpq-fe.h>
 #include <poll.h>
 
 namespace store {
@@ -160,8 +160,9 @@ public:
         return connection ? PQsocket(connection) : -1;
     }
 
-    // Between statements the server sends nothing unasked, unless it ends the
-    // session: then the socket reads its farewell and the end of the stream.
+    // Between statements the server sends nothing unasked (the program
+    // listens for no notifications) unless it ends the session: its farewell
+    // and the end of the stream are then waiting on the socket.
     bool dropped(const QSqlDatabase &db) const override
     {
         PGconn *connection = libpq(db);
@@ -172,7 +173,8 @@ public:
         pollfd waiting{PQsocket(connection), POLLIN, 0};
         if (waiting.fd < 0 || ::poll(&waiting, 1, 0) <= 0)
             return false;
-        return PQconsumeInput(connection) == 0 || PQstatus(connection) == CONNECTION_BAD;
+        PQconsumeInput(connection);
+        return true;
     }
 
     // libpq's pipeline: every statement, then one synchronisation, in one
@@ -199,8 +201,8 @@ public:
             std::vector<const char *> values;
             for (const std::optional<QByteArray> &value : positional.values)
                 values.push_back(value ? value->constData() : nullptr);
-            sent = sent && PQsendQueryPrepared(connection, name.constData(), int(values.size()), values.data(),
-                                               nullptr, nullptr, 0);
+            sent = sent && PQsendQueryPrepared(connection, name.constData(), int(values.size()), values.data(), nullptr,
+                                               nullptr, 0);
         }
         sent = sent && PQpipelineSync(connection);
         // The answers: one result per prepare and per statement, then the

@@ -70,7 +70,9 @@ bool isDateText(const QString &text)
 
 QString lockDate()
 {
-    return runValue(account(), {QStringLiteral("Select Lock_Until From Ledger_Lock Where Id = 1")}).toString().trimmed();
+    return runValue(account(), {QStringLiteral("Select Lock_Until From Ledger_Lock Where Id = 1")})
+        .toString()
+        .trimmed();
 }
 
 void setLockDate(const QString &dateText)

@@ -147,7 +147,8 @@ QStringList saveStatement(QSqlDatabase db, int lineCount)
             const QString type = QLatin1String(column.type);
             parameter(name, type.startsWith(QLatin1String("varchar")) ? QStringLiteral("text") : type);
         }
-        rows << QStringLiteral("%1  %2, %3").arg(i == 1 ? QStringLiteral("  Select") : QStringLiteral("  Union All Select"))
+        rows << QStringLiteral("%1  %2, %3")
+                    .arg(i == 1 ? QStringLiteral("  Select") : QStringLiteral("  Union All Select"))
                     .arg(i)
                     .arg(values.join(QStringLiteral(", ")));
     }
@@ -187,8 +188,8 @@ void addLine(Params &params, int position, const NewVoucher &voucher, const QStr
     const QChar star = QLatin1Char('*');
     // The line key around the number: Serial_MaxValue's form.
     Params values = {
-        {QStringLiteral("Head"), QStringLiteral("AA*") + branchCode(voucher.branchPosition) + star +
-                                     QLatin1Char('3') + star},
+        {QStringLiteral("Head"),
+         QStringLiteral("AA*") + branchCode(voucher.branchPosition) + star + QLatin1Char('3') + star},
         {QStringLiteral("Tail"), star + Str_DelSpace(serialBun) + star + Str_DelSpace(QStringLiteral("A005*") + side)},
         {QStringLiteral("Serial_Bun"), serialBun},
         {QStringLiteral("Serial_CrDr"), side},
@@ -307,9 +308,9 @@ SavedVoucher saveNewVoucher(const NewVoucher &voucher)
     Transaction transaction(db);
     ledger::signWrites(db);
     if (std::optional<std::vector<QVariant>> written =
-            lock.isEmpty() ? std::nullopt
-                           : runAtOnce(db, {{{lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(voucher.dateText)}}},
-                                            write})) {
+            lock.isEmpty()
+                ? std::nullopt
+                : runAtOnce(db, {{{lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(voucher.dateText)}}}, write})) {
         numbers = std::move(*written);
     } else {
         holdDateForNumbering(db, voucher.dateText);

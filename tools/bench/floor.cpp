@@ -80,12 +80,11 @@ QStringList positionalNames(const QString &text, Kind kind)
     if (kind == Kind::Lock)
         return {QStringLiteral(":tbDate_Day")};
     const std::vector<std::pair<QString, QString>> byColumn =
-        kind == Kind::Listing ? std::vector<std::pair<QString, QString>>{{"date_day", ":tbDate_Day"},
-                                                                          {"kubun_bon", ":tbKubun_Bon"}}
-        : kind == Kind::Load  ? std::vector<std::pair<QString, QString>>{{"kubun_bon", ":tbDayBon"},
-                                                                         {"serial_jen", ":tbSerial_jen"}}
-                              : std::vector<std::pair<QString, QString>>{{"serial_jen", ":tbSerial_jen"},
-                                                                         {"date_day", ":tbSerial_day"}};
+        kind == Kind::Listing
+            ? std::vector<std::pair<QString, QString>>{{"date_day", ":tbDate_Day"}, {"kubun_bon", ":tbKubun_Bon"}}
+        : kind == Kind::Load
+            ? std::vector<std::pair<QString, QString>>{{"kubun_bon", ":tbDayBon"}, {"serial_jen", ":tbSerial_jen"}}
+            : std::vector<std::pair<QString, QString>>{{"serial_jen", ":tbSerial_jen"}, {"date_day", ":tbSerial_day"}};
     QStringList names;
     const QString lower = text.toLower();
     static const QRegularExpression parameter(QStringLiteral("\\$(\\d+)"));
@@ -130,7 +129,8 @@ Found programStatement(Kind kind)
                 return {text, positionalNames(text, kind)};
         }
     }
-    throw AppError(QStringLiteral("the floor found no statement of kind %1 on the program's connection").arg(int(kind)));
+    throw AppError(
+        QStringLiteral("the floor found no statement of kind %1 on the program's connection").arg(int(kind)));
 }
 
 std::optional<QByteArray> textOf(const QVariant &value)
@@ -223,7 +223,8 @@ public:
         while (sqlite3_step(statement.handle) == SQLITE_ROW) {
             first << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement.handle, 0)));
             for (int c = 0; c < sqlite3_column_count(statement.handle); ++c)
-                bytes += sqlite3_column_bytes(statement.handle, c) + (sqlite3_column_text(statement.handle, c) != nullptr);
+                bytes +=
+                    sqlite3_column_bytes(statement.handle, c) + (sqlite3_column_text(statement.handle, c) != nullptr);
         }
         sqlite3_reset(statement.handle);
         m_read += bytes;
@@ -235,9 +236,9 @@ public:
         // What the program's transaction does around the statement: its
         // write lock, and the signature of the history.
         if (m_fixed.empty())
-            for (const char *text : {"BEGIN IMMEDIATE",
-                                     "INSERT OR REPLACE INTO Ledger_Writer (Id, Login, Program) VALUES (1, ?, ?)",
-                                     "DELETE FROM Ledger_Writer", "COMMIT", "ROLLBACK"}) {
+            for (const char *text :
+                 {"BEGIN IMMEDIATE", "INSERT OR REPLACE INTO Ledger_Writer (Id, Login, Program) VALUES (1, ?, ?)",
+                  "DELETE FROM Ledger_Writer", "COMMIT", "ROLLBACK"}) {
                 sqlite3_stmt *statement = nullptr;
                 sqlite3_prepare_v2(m_db, text, -1, &statement, nullptr);
                 m_fixed.push_back(statement);
@@ -266,7 +267,8 @@ private:
         if (!statement.handle) {
             const Found found = programStatement(kind);
             if (sqlite3_prepare_v2(m_db, found.text.toUtf8().constData(), -1, &statement.handle, nullptr) != SQLITE_OK)
-                throw AppError(QStringLiteral("the floor cannot prepare: %1").arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
+                throw AppError(
+                    QStringLiteral("the floor cannot prepare: %1").arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
             statement.names = found.names;
         }
         return statement;
@@ -301,7 +303,8 @@ public:
     explicit PostgresFloor(const QString &uri) : m_conn(PQconnectdb(uri.toUtf8().constData()))
     {
         if (PQstatus(m_conn) != CONNECTION_OK)
-            throw AppError(QStringLiteral("the floor cannot connect: %1").arg(QString::fromUtf8(PQerrorMessage(m_conn))));
+            throw AppError(
+                QStringLiteral("the floor cannot connect: %1").arg(QString::fromUtf8(PQerrorMessage(m_conn))));
     }
     ~PostgresFloor() override { PQfinish(m_conn); }
 
@@ -323,8 +326,8 @@ public:
         const Prepared &write = prepared(Kind::Save);
         const Bound lockValues(lock.names, values), writeValues(write.names, values);
         PQenterPipelineMode(m_conn);
-        PQsendQueryPrepared(m_conn, lock.name.constData(), int(lockValues.pointers.size()),
-                            lockValues.pointers.data(), nullptr, nullptr, 0);
+        PQsendQueryPrepared(m_conn, lock.name.constData(), int(lockValues.pointers.size()), lockValues.pointers.data(),
+                            nullptr, nullptr, 0);
         PQsendQueryPrepared(m_conn, write.name.constData(), int(writeValues.pointers.size()),
                             writeValues.pointers.data(), nullptr, nullptr, 0);
         PQpipelineSync(m_conn);
@@ -430,11 +433,10 @@ QJsonObject measureFloor(const Options &options, const FloorWork &work)
         engine = std::make_unique<PostgresFloor>(options.postgres);
     QJsonObject floor;
     // The same warm-up and runs as the program's own timings.
-    floor[QStringLiteral("list")] =
-        figuresOf(timedRuns(int(work.days.size()), work.listRuns, [&](int i) {
-            const FloorCase &day = work.days[size_t(i) % work.days.size()];
-            engine->query(Kind::Listing, {{":tbDate_Day", day.date}, {":tbKubun_Bon", day.branch}});
-        }));
+    floor[QStringLiteral("list")] = figuresOf(timedRuns(int(work.days.size()), work.listRuns, [&](int i) {
+        const FloorCase &day = work.days[size_t(i) % work.days.size()];
+        engine->query(Kind::Listing, {{":tbDate_Day", day.date}, {":tbKubun_Bon", day.branch}});
+    }));
     floor[QStringLiteral("load")] = figuresOf(timedRuns(5, work.loadRuns, [&](int i) {
         const FloorCase &voucher = work.vouchers[size_t(i * 7) % work.vouchers.size()];
         engine->query(Kind::Load, {{":tbDayBon", voucher.date + voucher.branch}, {":tbSerial_jen", voucher.serialJen}});
@@ -473,16 +475,16 @@ void printFloorTable(const QJsonObject &result)
     const QJsonObject ratios = floorRatios(result);
     out() << "\n| against the engine's C library | Jeonpyo ms | floor ms | Jeonpyo ÷ floor | target | met |\n"
              "|---|---:|---:|---:|---|---|\n";
-    for (const auto &[work, label, target] : {std::tuple{"list", "list a date and branch", 1.3},
-                                              std::tuple{"load", "load a voucher", 1.2},
-                                              std::tuple{"save", "save a four-entry voucher", 1.2}}) {
+    for (const auto &[work, label, target] :
+         {std::tuple{"list", "list a date and branch", 1.3}, std::tuple{"load", "load a voucher", 1.2},
+          std::tuple{"save", "save a four-entry voucher", 1.2}}) {
         const QLatin1String name(work);
         const double ratio = ratios[name + QLatin1String("_ratio")].toDouble();
         out() << "| " << label << " | "
               << QString::number(result[name].toObject()[QLatin1String("median")].toDouble(), 'f', 3) << " | "
               << QString::number(ratios[name + QLatin1String("_floor_ms")].toDouble(), 'f', 3) << " | "
-              << QString::number(ratio, 'f', 2) << "× | ≤ " << target << "× | "
-              << (ratio <= target ? "yes" : "NO") << " |\n";
+              << QString::number(ratio, 'f', 2) << "× | ≤ " << target << "× | " << (ratio <= target ? "yes" : "NO")
+              << " |\n";
     }
 }
 
