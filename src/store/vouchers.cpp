@@ -12,6 +12,7 @@
 #include "store/voucherline.h"
 
 #include <QSqlQuery>
+#include <map>
 #include <optional>
 
 namespace store {
@@ -118,7 +119,7 @@ QString exhausted(const QString &dateText)
 // third line's description), cast to the column's kind so that the engine
 // knows each before it sees the columns; a text too long for its column is
 // refused all the same.
-QStringList saveStatement(QSqlDatabase db, int lineCount)
+QStringList buildSaveStatement(QSqlDatabase db, int lineCount)
 {
     const Dialect &dialect = Dialect::of(db);
     QStringList columns, selected, rows;
@@ -177,6 +178,17 @@ QStringList saveStatement(QSqlDatabase db, int lineCount)
     statement << QStringLiteral("    From  drawn, line  Order  By  line.Position");
     statement << QStringLiteral("  Returning  Serial_Jen");
     return statement;
+}
+
+// Made once for each engine and number of lines.
+const QStringList &saveStatement(QSqlDatabase db, int lineCount)
+{
+    static std::map<std::pair<Engine, int>, QStringList> made;
+    const std::pair key{Dialect::of(db).engine(), lineCount};
+    auto found = made.find(key);
+    if (found == made.end())
+        found = made.emplace(key, buildSaveStatement(db, lineCount)).first;
+    return found->second;
 }
 
 // The values of one line of the save statement.
