@@ -74,6 +74,10 @@ QJsonObject measureFloor(const Options &options, const FloorWork &work);
 QJsonObject floorRatios(const QJsonObject &result);
 void printFloorTable(const QJsonObject &result);
 
+// The program started on the X server of DISPLAY, to its window on screen
+// with the day listed: median, p90, runs, rows; {"skipped": why} without one.
+QJsonObject measureRealStartup(const Options &options);
+
 // The measuring child: prints one JSON object of figures on stdout.
 int runMeasureChild(const Options &options);
 // The parent: starts the measuring child and prints its figures.

@@ -123,8 +123,11 @@ Found programStatement(Kind kind)
     } else {
         QSqlQuery query(db);
         query.exec(QStringLiteral("select statement from pg_prepared_statements"));
+        // The driver prepares with SQL: "PREPARE name AS statement".
+        static const QRegularExpression prepare(QStringLiteral("^\\s*PREPARE\\s+\\S+\\s+AS\\s+"),
+                                                QRegularExpression::CaseInsensitiveOption);
         while (query.next()) {
-            const QString text = query.value(0).toString();
+            const QString text = query.value(0).toString().remove(prepare);
             if (isKind(text, kind))
                 return {text, positionalNames(text, kind)};
         }
