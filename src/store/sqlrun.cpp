@@ -145,15 +145,15 @@ bool busy(const QSqlQuery &query)
 // caller, if it still reads, keeps it alive until it is done, and one done
 // with it no longer holds the engine's statement open (an SQLite read would
 // otherwise keep the file's state of that moment, and refuse to write).
-std::vector<QString> lent;
+std::vector<std::pair<const QString, Kept> *> lent; // entries of `kept`, which keeps them in place
 
 void releaseUnfinished()
 {
-    for (const QString &text : lent) {
-        const auto found = kept.find(text);
-        if (found != kept.end() && busy(found->second.query))
-            kept.erase(found);
-    }
+    for (std::pair<const QString, Kept> *entry : lent)
+        if (busy(entry->second.query)) {
+            const QString text = entry->first;
+            kept.erase(text);
+        }
     lent.clear();
 }
 
@@ -182,7 +182,7 @@ QSqlQuery preparedStatement(QSqlDatabase db, const QString &text, bool &isKept)
             !busy(found->second.query)) {
             QSqlQuery query = sharing(found->second.query);
             query.finish();
-            lent.push_back(text);
+            lent.push_back(&*found);
             return query;
         }
     }
@@ -191,10 +191,11 @@ QSqlQuery preparedStatement(QSqlDatabase db, const QString &text, bool &isKept)
         !(reconnectedForRetry(db, query.lastError()) && prepareQuery(query, db, text)))
         throw AppError(failure(db, query.lastError()));
     if (isKept) {
-        if (kept.size() >= keptLimit)
+        if (kept.size() >= keptLimit) {
             kept.clear();
-        kept.insert_or_assign(text, Kept{engineHandle(db), sharing(query)});
-        lent.push_back(text);
+            lent.clear();
+        }
+        lent.push_back(&*kept.insert_or_assign(text, Kept{engineHandle(db), sharing(query)}).first);
     }
     return query;
 }
