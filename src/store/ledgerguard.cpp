@@ -175,22 +175,18 @@ void signWrites(QSqlDatabase db)
 {
     // Without the table (a guard the login could not add) the lines are
     // written all the same; a failed statement leaves SQLite's transaction open.
-    // Both statements stay prepared on the connection (store::run).
-    try {
-        store::run(db,
-                   {QStringLiteral("INSERT OR REPLACE INTO Ledger_Writer (Id, Login, Program) "
-                                   "VALUES (1, :login, :program)")},
-                   {{QStringLiteral(":login"), osUser()}, {QStringLiteral(":program"), programName()}});
-    } catch (const AppError &) {
-    }
+    QSqlQuery query(db);
+    if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO Ledger_Writer (Id, Login, Program) "
+                                      "VALUES (1, :login, :program)")))
+        return;
+    query.bindValue(QStringLiteral(":login"), osUser());
+    query.bindValue(QStringLiteral(":program"), programName());
+    query.exec();
 }
 
 void endWrites(QSqlDatabase db)
 {
-    try {
-        store::run(db, {QStringLiteral("DELETE FROM Ledger_Writer")});
-    } catch (const AppError &) {
-    }
+    QSqlQuery(db).exec(QStringLiteral("DELETE FROM Ledger_Writer"));
 }
 
 void prepare(QSqlDatabase) {}
