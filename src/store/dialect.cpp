@@ -75,11 +75,12 @@ public:
 
     int socket(const QSqlDatabase &) const override { return -1; }
     bool dropped(const QSqlDatabase &) const override { return false; }
-    AtOnce sendAtOnce(QSqlDatabase, const std::vector<BoundStatement> &, std::vector<QVariant> &,
-                      QSqlError &) const override
+    AtOnce sendAtOnce(QSqlDatabase, const std::vector<BoundStatement> &, std::vector<QVariant> &, QSqlError &,
+                      bool) const override
     {
         return AtOnce::Unavailable;
     }
+    QString begunWithin(const QString &) const override { return {}; }
 
 private:
     static bool exec(QSqlDatabase db, const char *statement, QSqlError &error)
@@ -180,8 +181,15 @@ public:
     // libpq's pipeline: every statement, then one synchronisation, in one
     // write; the server runs them in turn and answers them all at once. Each text is prepared on
     // the server once per connection, the first time in the same pipeline.
+    QString begunWithin(const QString &milliseconds) const override
+    {
+        return QStringLiteral("1 / (case when clock_timestamp() - transaction_timestamp()"
+                              " < cast(%1 as integer) * interval '1 millisecond' then 1 else 0 end) = 1")
+            .arg(milliseconds);
+    }
+
     AtOnce sendAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements, std::vector<QVariant> &lastRows,
-                      QSqlError &error) const override
+                      QSqlError &error, bool thenCommit) const override
     {
         PGconn *connection = libpq(db);
         if (!connection || PQtransactionStatus(connection) != PQTRANS_INTRANS || !PQenterPipelineMode(connection))
@@ -204,6 +212,8 @@ public:
             sent = sent && PQsendQueryPrepared(connection, name.constData(), int(values.size()), values.data(), nullptr,
                                                nullptr, 0);
         }
+        sent =
+            sent && (!thenCommit || PQsendQueryParams(connection, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0));
         sent = sent && PQpipelineSync(connection);
         // The answers: one result per prepare and per statement, then the
         // synchronisation's. After the first failure the server skips the rest.

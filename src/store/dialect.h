@@ -71,8 +71,16 @@ public:
     // rest is skipped and the transaction can only be rolled back.
     // Unavailable where the engine cannot (a file) or the connection is not
     // idle in a transaction: nothing was sent.
+    // With thenCommit, a COMMIT follows them in the same exchange.
     virtual AtOnce sendAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements,
-                              std::vector<QVariant> &lastRows, QSqlError &error) const = 0;
+                              std::vector<QVariant> &lastRows, QSqlError &error, bool thenCommit) const = 0;
+
+    // A condition (for a WHERE) that fails with an error when the open
+    // transaction began more than the bound number of milliseconds ago:
+    // work a stalled server takes up again after the program gave up on it is
+    // then refused rather than committed. Empty where no statement can be
+    // left to the server after the program stops waiting (a file).
+    virtual QString begunWithin(const QString &milliseconds) const = 0;
 };
 
 } // namespace store

@@ -266,9 +266,11 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
     return query;
 }
 
-std::optional<std::vector<QVariant>> runAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements)
+std::optional<std::vector<QVariant>> commitAtOnce(Transaction &transaction,
+                                                  const std::vector<BoundStatement> &statements)
 {
-    if (!keeps(db) || openTransactions == 0)
+    QSqlDatabase db = transaction.m_db;
+    if (!keeps(db) || !transaction.m_open)
         return std::nullopt;
     for (const BoundStatement &statement : statements)
         checkStorable(statement.params);
@@ -278,7 +280,7 @@ std::optional<std::vector<QVariant>> runAtOnce(QSqlDatabase db, const std::vecto
     bool cutOff = false;
     {
         StatementWatch watch(db, watchTime());
-        outcome = Dialect::of(db).sendAtOnce(db, statements, rows, error);
+        outcome = Dialect::of(db).sendAtOnce(db, statements, rows, error, true);
         cutOff = watch.cutOff();
     }
     switch (outcome) {
@@ -289,6 +291,7 @@ std::optional<std::vector<QVariant>> runAtOnce(QSqlDatabase db, const std::vecto
     case AtOnce::Done:
         break;
     }
+    transaction.m_open = false; // committed by the server
     return rows;
 }
 

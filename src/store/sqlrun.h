@@ -28,12 +28,15 @@ struct BoundStatement
     QStringList lines;
     Params params;
 };
-// Runs the statements in the open Transaction, sent to the server at once
-// where the engine and the moment allow it (PostgreSQL, the connection idle
-// in the transaction): the first column of the last statement's rows. Nothing
-// (std::nullopt) where they do not, and nothing was sent: the caller then runs
-// them one by one. Throws AppError as run() does.
-std::optional<std::vector<QVariant>> runAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements);
+class Transaction;
+// Runs the statements in the open Transaction and commits it, all sent to the
+// server at once, where the engine and the moment allow it (PostgreSQL, the
+// connection idle in the transaction): the first column of the last
+// statement's rows. Nothing (std::nullopt) where they do not, and nothing was
+// sent: the caller then runs them one by one and commits. Throws AppError as
+// run() does; the transaction is then rolled back by its end.
+std::optional<std::vector<QVariant>> commitAtOnce(Transaction &transaction,
+                                                  const std::vector<BoundStatement> &statements);
 
 // The first value of the first row (an invalid QVariant when there is none),
 // the statement done with.
@@ -54,8 +57,10 @@ public:
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
     void commit();
+    QSqlDatabase database() const { return m_db; }
 
 private:
+    friend std::optional<std::vector<QVariant>> commitAtOnce(Transaction &, const std::vector<BoundStatement> &);
     QSqlDatabase m_db;
     bool m_open = false;
 };

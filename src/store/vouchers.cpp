@@ -122,6 +122,9 @@ QString exhausted(const QString &dateText)
 QStringList buildSaveStatement(QSqlDatabase db, int lineCount)
 {
     const Dialect &dialect = Dialect::of(db);
+    // Sent with its commit (see saveNewVoucher): a server stalled past the
+    // program's wait writes nothing when it goes on.
+    const QString within = dialect.begunWithin(QStringLiteral(":tbWithin"));
     QStringList columns, selected, rows;
     for (const LineColumn &column : lineColumns()) {
         const QString name = QLatin1String(column.name);
@@ -168,7 +171,9 @@ QStringList buildSaveStatement(QSqlDatabase db, int lineCount)
         QStringLiteral("  drawn  As  ("),
         QStringLiteral("    Select  cast(:tbDate_Text as text) || '-' || substr('0000000' || cast(Next as text), "
                        "length(cast(Next as text)))  As  Serial_Jen"),
-        QStringLiteral("      From  sequence  Where  Next <= %1),").arg(lastSequence),
+        QStringLiteral("      From  sequence  Where  Next <= %1%2),")
+            .arg(lastSequence)
+            .arg(within.isEmpty() ? QString() : QStringLiteral("  And  ") + within),
         QStringLiteral("  line  (%1)  As  (").arg(lineNames.join(QStringLiteral(", "))),
     };
     statement << rows;
@@ -305,6 +310,8 @@ SavedVoucher saveNewVoucher(const NewVoucher &voucher)
     }
     Params params = {{QStringLiteral(":tbDate_Day"), Str_RTrim(voucher.dateText)},
                      {QStringLiteral(":tbDate_Text"), voucher.dateText}};
+    if (!Dialect::of(db).begunWithin({}).isEmpty())
+        params.emplace_back(QStringLiteral(":tbWithin"), statementTimeout() > 0 ? statementTimeout() : 1 << 30);
     int position = 0;
     for (const EntryLines &entry : voucher.entries) {
         addLine(params, ++position, voucher, entry.serialBun, debitSide, entry.debit);
@@ -315,25 +322,28 @@ SavedVoucher saveNewVoucher(const NewVoucher &voucher)
     std::vector<QVariant> numbers;
     // The number is drawn inside the transaction that writes the lines, so
     // nobody else can draw it before they are stored. Where the engine can,
-    // the date's lock and the statement go to the server at once: the lock is
-    // then held for that one exchange and the commit.
+    // the date's lock, the statement and the commit go to the server at once:
+    // the lock is then held for the server's own work only.
     Transaction transaction(db);
     ledger::signWrites(db);
     if (std::optional<std::vector<QVariant>> written =
             lock.isEmpty()
                 ? std::nullopt
-                : runAtOnce(db, {{{lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(voucher.dateText)}}}, write})) {
+                : commitAtOnce(transaction,
+                               {{{lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(voucher.dateText)}}}, write})) {
         numbers = std::move(*written);
+        if (numbers.empty())
+            throw AppError(exhausted(voucher.dateText)); // nothing was written
     } else {
         holdDateForNumbering(db, voucher.dateText);
         QSqlQuery query = run(db, write.lines, write.params);
         while (query.next())
             numbers.push_back(query.value(0));
+        if (numbers.empty())
+            throw AppError(exhausted(voucher.dateText));
+        ledger::endWrites(db);
+        transaction.commit();
     }
-    if (numbers.empty())
-        throw AppError(exhausted(voucher.dateText));
-    ledger::endWrites(db);
-    transaction.commit();
     saved.serialJen = numbers.front().toString();
     saved.lastKey = saved.serialJen + voucher.entries.back().serialBun;
     return saved;
