@@ -60,7 +60,8 @@ bool isKind(const QString &text, Kind kind)
 // each line's (see the save statement of the store).
 QStringList saveNames(int lines)
 {
-    QStringList names{QStringLiteral(":tbDate_Day"), QStringLiteral(":tbDate_Text")};
+    // On PostgreSQL the statement also bounds how late it may run (":tbWithin").
+    QStringList names{QStringLiteral(":tbDate_Day"), QStringLiteral(":tbDate_Text"), QStringLiteral(":tbWithin")};
     for (int i = 1; i <= lines; ++i) {
         const QString prefix = QStringLiteral(":tbL%1_").arg(i);
         names << prefix + QStringLiteral("Head") << prefix + QStringLiteral("Tail");
@@ -150,7 +151,9 @@ Values saveValues(const QString &date, int branch, const QString &tag)
 {
     const store::NewVoucher voucher = fourEntryVoucher(date, branch, tag);
     const QString code = store::branchCode(branch);
-    Values values{{QStringLiteral(":tbDate_Day"), date}, {QStringLiteral(":tbDate_Text"), date}};
+    Values values{{QStringLiteral(":tbDate_Day"), date},
+                  {QStringLiteral(":tbDate_Text"), date},
+                  {QStringLiteral(":tbWithin"), 1 << 30}};
     int position = 0;
     for (const store::EntryLines &entry : voucher.entries) {
         for (const bool debit : {true, false}) {
@@ -191,8 +194,8 @@ public:
     // Runs the statement with the values; reads every value of every row and
     // returns the first column of the rows.
     virtual QStringList query(Kind kind, const Values &values) = 0;
-    // The save: begin, the date's lock where the program takes one, the
-    // save statement, commit; the number drawn.
+    // The save: begin, then the date's lock where the program takes one, the
+    // save statement and the commit in one exchange; the number drawn.
     virtual QString save(const Values &values) = 0;
 };
 
@@ -333,20 +336,20 @@ public:
                             nullptr, nullptr, 0);
         PQsendQueryPrepared(m_conn, write.name.constData(), int(writeValues.pointers.size()),
                             writeValues.pointers.data(), nullptr, nullptr, 0);
+        PQsendQueryParams(m_conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0);
         PQpipelineSync(m_conn);
         QStringList numbers;
-        for (int results = 0; results < 3;) {
+        for (int results = 0; results < 4;) {
             PGresult *result = PQgetResult(m_conn);
             if (!result)
                 continue;
             if (PQresultStatus(result) == PGRES_PIPELINE_SYNC)
-                results = 3;
+                results = 4;
             else if (++results == 2)
                 numbers = rowsOf(result);
             PQclear(result);
         }
         PQexitPipelineMode(m_conn);
-        PQclear(PQexec(m_conn, "COMMIT"));
         return numbers.value(0);
     }
 
