@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "store/ledgerguard.h"
+#include "store/sqlrun.h"
 #include "store/voucherbook.h"
 
 #include <QDir>
@@ -500,6 +501,7 @@ Engine engine()
 
 void closeAccount()
 {
+    forgetKeptStatements();
     const QString name = QString::fromLatin1(connectionName);
     if (QSqlDatabase::contains(name)) {
         {
@@ -516,6 +518,8 @@ void closeLostConnection(QSqlDatabase db)
 {
     // Closing finalises the statements still open on it; the next account()
     // (or openExtra) finds it closed and opens it again.
+    if (db.connectionName() == QLatin1String(connectionName))
+        forgetKeptStatements();
     db.close();
 }
 

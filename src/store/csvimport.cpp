@@ -496,8 +496,7 @@ int codePageWidth(const QString &text)
 
 int countRows(QSqlDatabase db, const CodeTable &table)
 {
-    QSqlQuery query = run(db, {QStringLiteral("SELECT COUNT(*) AS n FROM %1").arg(table.name)});
-    return query.next() ? query.value(0).toInt() : 0;
+    return runValue(db, {QStringLiteral("SELECT COUNT(*) AS n FROM %1").arg(table.name)}).toInt();
 }
 
 void insertCodeRow(QSqlDatabase db, const CodeTable &table, const QStringList &columns, const QStringList &values)

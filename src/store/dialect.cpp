@@ -1,13 +1,19 @@
 #include "store/dialect.h"
 
+#include <QLocale>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
+#include <algorithm>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <atomic>
 #include <chrono>
+#include <map>
+#include <optional>
+#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 
@@ -158,6 +164,13 @@ public:
     }
 
     int socket(const QSqlDatabase &) const override { return -1; }
+    bool dropped(const QSqlDatabase &) const override { return false; }
+    AtOnce sendAtOnce(QSqlDatabase, const std::vector<BoundStatement> &, std::vector<QVariant> &, QSqlError &,
+                      bool) const override
+    {
+        return AtOnce::Unavailable;
+    }
+    QString begunWithin(const QString &) const override { return {}; }
 
     std::unique_ptr<Canceller> canceller(const QSqlDatabase &db) const override
     {
@@ -255,22 +268,205 @@ public:
 
     int socket(const QSqlDatabase &db) const override
     {
-        PGconn *connection = libpqOf(db);
+        PGconn *connection = libpq(db);
         return connection ? PQsocket(connection) : -1;
     }
 
     std::unique_ptr<Canceller> canceller(const QSqlDatabase &db) const override
     {
-        PGconn *connection = libpqOf(db);
+        PGconn *connection = libpq(db);
         return connection ? std::make_unique<PostgresCanceller>(connection) : nullptr;
     }
 
     // The server's lock_timeout and statement_timeout (connection.cpp).
     void configureWaits(const QSqlDatabase &) const override {}
 
+    // Between statements the server sends nothing unasked (the program
+    // listens for no notifications) unless it ends the session: its farewell
+    // and the end of the stream are then waiting on the socket.
+    bool dropped(const QSqlDatabase &db) const override
+    {
+        PGconn *connection = libpq(db);
+        if (!connection)
+            return false;
+        if (PQstatus(connection) == CONNECTION_BAD)
+            return true;
+        pollfd waiting{PQsocket(connection), POLLIN, 0};
+        if (waiting.fd < 0 || ::poll(&waiting, 1, 0) <= 0)
+            return false;
+        PQconsumeInput(connection);
+        return true;
+    }
+
+    // libpq's pipeline: every statement, then one synchronisation, in one
+    // write; the server runs them in turn and answers them all at once. Each text is prepared on
+    // the server once per connection, the first time in the same pipeline.
+    QString begunWithin(const QString &milliseconds) const override
+    {
+        return QStringLiteral("1 / (case when clock_timestamp() - transaction_timestamp()"
+                              " < cast(%1 as integer) * interval '1 millisecond' then 1 else 0 end) = 1")
+            .arg(milliseconds);
+    }
+
+    AtOnce sendAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements, std::vector<QVariant> &lastRows,
+                      QSqlError &error, bool thenCommit) const override
+    {
+        PGconn *connection = libpq(db);
+        if (!connection || PQtransactionStatus(connection) != PQTRANS_INTRANS || !PQenterPipelineMode(connection))
+            return AtOnce::Unavailable;
+        Prepared &prepared = preparedOn(connection);
+        std::vector<QByteArray> newNames;
+        bool sent = true;
+        for (const BoundStatement &statement : statements) {
+            const Positional positional = positionalOf(statement);
+            QByteArray &name = prepared.names[positional.text];
+            if (name.isEmpty()) {
+                name = "jeonpyo_" + QByteArray::number(++prepared.count);
+                newNames.push_back(name);
+                sent = sent && PQsendPrepare(connection, name.constData(), positional.text.constData(),
+                                             int(positional.values.size()), nullptr);
+            }
+            std::vector<const char *> values;
+            for (const std::optional<QByteArray> &value : positional.values)
+                values.push_back(value ? value->constData() : nullptr);
+            sent = sent && PQsendQueryPrepared(connection, name.constData(), int(values.size()), values.data(), nullptr,
+                                               nullptr, 0);
+        }
+        sent =
+            sent && (!thenCommit || PQsendQueryParams(connection, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0));
+        sent = sent && PQpipelineSync(connection);
+        // The answers: one result per prepare and per statement, then the
+        // synchronisation's. After the first failure the server skips the rest.
+        bool failed = !sent;
+        if (!sent)
+            error = failureOf(connection, nullptr);
+        for (int ending = 0; sent && ending < 2;) {
+            PGresult *result = PQgetResult(connection);
+            if (!result) {
+                // The end of one statement's results; two in a row: nothing more comes.
+                if (PQstatus(connection) == CONNECTION_BAD && ++ending) {
+                    if (!failed)
+                        error = failureOf(connection, nullptr);
+                    failed = true;
+                }
+                continue;
+            }
+            ending = 0;
+            switch (PQresultStatus(result)) {
+            case PGRES_PIPELINE_SYNC:
+                ending = 2;
+                break;
+            case PGRES_TUPLES_OK:
+                lastRows.clear();
+                for (int row = 0; row < PQntuples(result); ++row)
+                    lastRows.push_back(PQgetisnull(result, row, 0)
+                                           ? QVariant()
+                                           : QVariant(QString::fromUtf8(PQgetvalue(result, row, 0))));
+                break;
+            case PGRES_COMMAND_OK:
+            case PGRES_PIPELINE_ABORTED:
+                break;
+            default:
+                if (!failed)
+                    error = failureOf(connection, result);
+                failed = true;
+            }
+            PQclear(result);
+        }
+        PQexitPipelineMode(connection);
+        if (failed) {
+            // A statement whose prepare failed, or whose fate is unknown, is prepared again next time.
+            for (const QByteArray &name : newNames)
+                for (auto it = prepared.names.begin(); it != prepared.names.end();)
+                    it = it->second == name ? prepared.names.erase(it) : std::next(it);
+            return AtOnce::Failed;
+        }
+        return AtOnce::Done;
+    }
+
 private:
-    // The driver hands out libpq's connection, named by its struct or its typedef.
-    static PGconn *libpqOf(const QSqlDatabase &db) { return driverHandle<PGconn>(db, "pg_conn*", "PGconn*"); }
+    // The statements prepared on one server session (a new connection, even
+    // at the same address, has another server process).
+    struct Prepared
+    {
+        int backend = 0;
+        int count = 0;
+        std::map<QByteArray, QByteArray> names; // by text
+    };
+    static Prepared &preparedOn(PGconn *connection)
+    {
+        static std::map<PGconn *, Prepared> sessions;
+        Prepared &prepared = sessions[connection];
+        if (prepared.backend != PQbackendPID(connection))
+            prepared = Prepared{PQbackendPID(connection), 0, {}};
+        return prepared;
+    }
+
+    // A statement as the server takes it: its named parameters (":tbDate_Day")
+    // numbered in the order they first appear ($1), and their values as text.
+    struct Positional
+    {
+        QByteArray text;
+        std::vector<std::optional<QByteArray>> values;
+    };
+    static Positional positionalOf(const BoundStatement &statement)
+    {
+        static const QRegularExpression parameter(QStringLiteral("(?<![:\\w]):(\\w+)"));
+        QString text = statement.lines.join(QLatin1Char('\n'));
+        std::vector<QString> order;
+        QString rewritten;
+        qsizetype last = 0;
+        for (const QRegularExpressionMatch &match : parameter.globalMatch(text)) {
+            const QString name = match.captured(0);
+            const auto at = std::find(order.begin(), order.end(), name);
+            const size_t number = size_t(at - order.begin()) + 1;
+            if (at == order.end())
+                order.push_back(name);
+            rewritten += QStringView(text).mid(last, match.capturedStart() - last);
+            rewritten += QLatin1Char('$') + QString::number(number);
+            last = match.capturedEnd();
+        }
+        rewritten += QStringView(text).mid(last);
+        Positional positional{rewritten.toUtf8(), {}};
+        for (const QString &name : order) {
+            const auto value = std::find_if(statement.params.begin(), statement.params.end(),
+                                            [&](const auto &param) { return param.first == name; });
+            positional.values.push_back(value == statement.params.end() ? std::nullopt : textOf(value->second));
+        }
+        return positional;
+    }
+    // A value as the server reads it from text: NULL for none, an empty text
+    // for a null one (as the store writes texts), numbers to the last digit.
+    static std::optional<QByteArray> textOf(const QVariant &value)
+    {
+        if (!value.isValid() || (value.isNull() && value.typeId() != QMetaType::QString))
+            return std::nullopt;
+        if (value.typeId() == QMetaType::Double)
+            return QByteArray::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+        return value.toString().toUtf8();
+    }
+
+    // The failure as the driver would report it: the server's message and
+    // its SQLSTATE (none when the connection itself failed).
+    static QSqlError failureOf(PGconn *connection, const PGresult *result)
+    {
+        const char *message = result ? PQresultErrorMessage(result) : PQerrorMessage(connection);
+        const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+        return QSqlError(QStringLiteral("Unable to run the statements"), QString::fromUtf8(message).trimmed(),
+                         QSqlError::StatementError, state ? QString::fromLatin1(state) : QString());
+    }
+
+    static PGconn *libpq(const QSqlDatabase &db)
+    {
+        if (!db.isOpen())
+            return nullptr;
+        const QVariant handle = db.driver()->handle();
+        // The driver hands out libpq's connection, named by its struct or its typedef.
+        if (!handle.isValid() ||
+            (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+            return nullptr;
+        return *static_cast<PGconn *const *>(handle.data());
+    }
 
     // Every error the server reports carries a SQLSTATE; one without is the
     // client's own (the server gone, the connection closed, or a binding

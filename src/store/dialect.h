@@ -4,6 +4,7 @@
 // asks it instead of looking at the driver itself. Another engine would be one
 // more class here (and its connection options in connection.cpp).
 #include "store/connection.h"
+#include "store/sqlrun.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -25,6 +26,9 @@ public:
 // What kind of failure a database error is, for the clerk's message and for
 // whether the connection must be opened anew.
 enum class Fault { Refused, Lost, Full, ReadOnly, InputOutput, TimedOut, Busy, Denied };
+
+// What became of statements offered to be sent at once.
+enum class AtOnce { Unavailable, Done, Failed };
 
 class Dialect
 {
@@ -80,6 +84,27 @@ public:
     // The engine's own waiting for another writer's lock, set on a new
     // connection so that a cancel ends it too.
     virtual void configureWaits(const QSqlDatabase &db) const = 0;
+
+    // True when the connection is known to be gone without asking the server
+    // (it closed its end, as a restarted server does): nothing need be sent to
+    // find out. A file is never found gone this way.
+    virtual bool dropped(const QSqlDatabase &db) const = 0;
+
+    // Sends the statements of an open transaction to the server at once; the
+    // first column of the last one's rows in lastRows. After a failure the
+    // rest is skipped and the transaction can only be rolled back.
+    // Unavailable where the engine cannot (a file) or the connection is not
+    // idle in a transaction: nothing was sent.
+    // With thenCommit, a COMMIT follows them in the same exchange.
+    virtual AtOnce sendAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements,
+                              std::vector<QVariant> &lastRows, QSqlError &error, bool thenCommit) const = 0;
+
+    // A condition (for a WHERE) that fails with an error when the open
+    // transaction began more than the bound number of milliseconds ago:
+    // work a stalled server takes up again after the program gave up on it is
+    // then refused rather than committed. Empty where no statement can be
+    // left to the server after the program stops waiting (a file).
+    virtual QString begunWithin(const QString &milliseconds) const = 0;
 };
 
 } // namespace store

@@ -70,8 +70,9 @@ bool isDateText(const QString &text)
 
 QString lockDate()
 {
-    QSqlQuery query = run(account(), {QStringLiteral("Select Lock_Until From Ledger_Lock Where Id = 1")});
-    return query.next() ? query.value(0).toString().trimmed() : QString();
+    return runValue(account(), {QStringLiteral("Select Lock_Until From Ledger_Lock Where Id = 1")})
+        .toString()
+        .trimmed();
 }
 
 void setLockDate(const QString &dateText)
@@ -96,10 +97,9 @@ int notePrint(const QString &serialJen)
             QStringLiteral("On Conflict (Serial_Jen) Do Update Set Print_Count = Ledger_Print.Print_Count + 1"),
         },
         key);
-    QSqlQuery query =
-        run(db, {QStringLiteral("Select Print_Count From Ledger_Print Where Serial_Jen = :tbSerial_Jen")}, key);
-    const int count = query.next() ? query.value(0).toInt() : 1;
-    query.finish();
+    const QVariant stored =
+        runValue(db, {QStringLiteral("Select Print_Count From Ledger_Print Where Serial_Jen = :tbSerial_Jen")}, key);
+    const int count = stored.isValid() ? stored.toInt() : 1;
     transaction.commit();
     return count;
 }

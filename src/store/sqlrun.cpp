@@ -10,6 +10,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <unordered_map>
 
 namespace store {
 
@@ -77,12 +78,8 @@ QString stalled(QSqlDatabase db, const QSqlError &error)
 // a new one: a server restarted while the clerk was away goes unnoticed. Once
 // a transaction is open nothing is tried again. The caller's copy of the
 // connection is the same connection, open again.
-bool reconnectedForRetry(QSqlDatabase db, const QSqlError &error)
+bool reopen(QSqlDatabase db)
 {
-    const Fault fault = Dialect::of(db).classify(db, error);
-    if (openTransactions > 0 || db.connectionName() != QLatin1String(connectionName) ||
-        (fault != Fault::Lost && fault != Fault::ReadOnly && fault != Fault::InputOutput))
-        return false;
     closeLostConnection(db);
     try {
         account();
@@ -92,11 +89,122 @@ bool reconnectedForRetry(QSqlDatabase db, const QSqlError &error)
     return db.isOpen();
 }
 
+bool reconnectedForRetry(QSqlDatabase db, const QSqlError &error)
+{
+    const Fault fault = Dialect::of(db).classify(db, error);
+    if (openTransactions > 0 || db.connectionName() != QLatin1String(connectionName) ||
+        (fault != Fault::Lost && fault != Fault::ReadOnly && fault != Fault::InputOutput))
+        return false;
+    return reopen(db);
+}
+
 bool prepareQuery(QSqlQuery &query, QSqlDatabase db, const QString &text)
 {
     query = QSqlQuery(db);
     query.setForwardOnly(true);
     return query.prepare(text);
+}
+
+// Statements kept prepared. Preparing is most of the work of a short
+// statement: SQLite compiles it, and the PostgreSQL driver prepares it on the
+// server and frees it again, a round trip each. The Account connection keeps
+// every statement it has run, prepared once, by its text; a run binds new
+// values and executes it again. The engine's own connection behind the
+// alias (a new one after every reconnect) is remembered with each, so that a
+// statement of a closed connection is never run again; closing the alias
+// forgets them all (forgetKeptStatements).
+struct Kept
+{
+    const void *connection = nullptr; // the engine's handle the statement was prepared on
+    QSqlQuery query;
+};
+std::unordered_map<QString, Kept> kept;
+constexpr size_t keptLimit = 500; // far more texts than the program has
+
+const void *engineHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    // Both drivers hand out a pointer to the engine's connection.
+    return handle.isValid() ? *static_cast<const void *const *>(handle.constData()) : nullptr;
+}
+
+bool keeps(const QSqlDatabase &db)
+{
+    return db.connectionName() == QLatin1String(connectionName);
+}
+
+// A kept statement whose rows a caller is still reading (a run of the same
+// text while the rows of the first are gone through) is not run again under
+// it: the second run gets a statement of its own.
+bool busy(const QSqlQuery &query)
+{
+    return query.isActive() && query.isSelect() && query.at() != QSql::AfterLastRow;
+}
+
+// The texts handed out since the last run. A statement whose rows were not
+// read to the end is let go at the next run (and the next transaction): its
+// caller, if it still reads, keeps it alive until it is done, and one done
+// with it no longer holds the engine's statement open (an SQLite read would
+// otherwise keep the file's state of that moment, and refuse to write).
+std::vector<std::pair<const QString, Kept> *> lent; // entries of `kept`, which keeps them in place
+
+void releaseUnfinished()
+{
+    for (std::pair<const QString, Kept> *entry : lent)
+        if (busy(entry->second.query)) {
+            const QString text = entry->first;
+            kept.erase(text);
+        }
+    lent.clear();
+}
+
+// The caller's query and the kept one are one statement: the copy shares it.
+QSqlQuery sharing(const QSqlQuery &query)
+{
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    return QSqlQuery(query);
+    QT_WARNING_POP
+}
+
+// The statement of a text, prepared: the kept one when it can be run again,
+// otherwise prepared anew (and kept, on the Account connection). A connection
+// found lost before anything is sent is opened again first.
+QSqlQuery preparedStatement(QSqlDatabase db, const QString &text, bool &isKept)
+{
+    isKept = keeps(db);
+    if (isKept)
+        releaseUnfinished();
+    if (isKept && openTransactions == 0 && db.isOpen() && Dialect::of(db).dropped(db))
+        reopen(db);
+    if (isKept) {
+        const auto found = kept.find(text);
+        if (found != kept.end() && found->second.connection == engineHandle(db) && db.isOpen() &&
+            !busy(found->second.query)) {
+            QSqlQuery query = sharing(found->second.query);
+            query.finish();
+            lent.push_back(&*found);
+            return query;
+        }
+    }
+    QSqlQuery query;
+    // The server plans the statement when it is prepared, and waits for the
+    // locks it needs there already.
+    bool cancelled = false;
+    const bool prepared = runWaiting(
+        db, [&] { return prepareQuery(query, db, text); }, true, cancelled);
+    if (cancelled)
+        throw AppError(cancelledMessage());
+    if (!prepared && !(reconnectedForRetry(db, query.lastError()) && prepareQuery(query, db, text)))
+        throw AppError(failure(db, query.lastError()));
+    if (isKept) {
+        if (kept.size() >= keptLimit) {
+            kept.clear();
+            lent.clear();
+        }
+        lent.push_back(&*kept.insert_or_assign(text, Kept{engineHandle(db), sharing(query)}).first);
+    }
+    return query;
 }
 
 bool begin(QSqlDatabase db, QSqlError &error)
@@ -144,16 +252,8 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
 {
     checkStorable(params);
     const QString text = lines.join(QLatin1Char('\n'));
-    QSqlQuery query;
-    // The server plans the statement when it is prepared, and waits for the
-    // locks it needs there already.
-    bool cancelled = false;
-    const bool prepared = runWaiting(
-        db, [&] { return prepareQuery(query, db, text); }, true, cancelled);
-    if (cancelled)
-        throw AppError(cancelledMessage());
-    if (!prepared && !(reconnectedForRetry(db, query.lastError()) && prepareQuery(query, db, text)))
-        throw AppError(failure(db, query.lastError()));
+    bool isKept = false;
+    QSqlQuery query = preparedStatement(db, text, isKept);
     for (const auto &[name, value] : params) {
         // An empty text a clerk left (often a null QString) is stored as '',
         // never as NULL: every text column is NOT NULL and compared as text.
@@ -162,6 +262,7 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
     }
     bool executed = false;
     bool cutOff = false;
+    bool cancelled = false;
     {
         StatementWatch watch(db, watchTime());
         executed = runWaiting(
@@ -172,11 +273,63 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
         const QString message = cancelled ? cancelledMessage()
                                 : cutOff  ? stalled(db, query.lastError())
                                           : failure(db, query.lastError());
-        if (openTransactions > 0)
+        // A kept statement stays prepared where it is.
+        if (openTransactions > 0 && !isKept)
             failedInTransaction.push_back(std::move(query));
         throw AppError(message);
     }
     return query;
+}
+
+std::optional<std::vector<QVariant>> commitAtOnce(Transaction &transaction,
+                                                  const std::vector<BoundStatement> &statements)
+{
+    QSqlDatabase db = transaction.m_db;
+    if (!keeps(db) || !transaction.m_open)
+        return std::nullopt;
+    for (const BoundStatement &statement : statements)
+        checkStorable(statement.params);
+    std::vector<QVariant> rows;
+    QSqlError error;
+    AtOnce outcome = AtOnce::Unavailable;
+    bool cutOff = false;
+    {
+        StatementWatch watch(db, watchTime());
+        // The commit goes with the statements: never cancelled, as a commit alone.
+        bool cancelled = false;
+        runWaiting(
+            db,
+            [&] {
+                outcome = Dialect::of(db).sendAtOnce(db, statements, rows, error, true);
+                return true;
+            },
+            false, cancelled);
+        cutOff = watch.cutOff();
+    }
+    switch (outcome) {
+    case AtOnce::Unavailable:
+        return std::nullopt;
+    case AtOnce::Failed:
+        throw AppError(cutOff ? stalled(db, error) : failure(db, error));
+    case AtOnce::Done:
+        break;
+    }
+    transaction.m_open = false; // committed by the server
+    return rows;
+}
+
+QVariant runValue(QSqlDatabase db, const QStringList &lines, const Params &params)
+{
+    QSqlQuery query = run(db, lines, params);
+    const QVariant value = query.next() ? query.value(0) : QVariant();
+    query.finish();
+    return value;
+}
+
+void forgetKeptStatements()
+{
+    kept.clear();
+    lent.clear();
 }
 
 void exec(QSqlDatabase db, const QString &sql)
@@ -188,6 +341,8 @@ void exec(QSqlDatabase db, const QString &sql)
 
 Transaction::Transaction(QSqlDatabase db) : m_db(db)
 {
+    if (keeps(db))
+        releaseUnfinished();
     QSqlError error;
     if (!begin(db, error) && !(reconnectedForRetry(db, error) && begin(db, error)))
         throw AppError(failure(db, error));

@@ -12,6 +12,7 @@
 #include "store/voucherline.h"
 
 #include <QSqlQuery>
+#include <map>
 #include <optional>
 
 namespace store {
@@ -19,18 +20,6 @@ namespace store {
 namespace {
 
 constexpr int lastSequence = 99999999; // eight digits
-
-// Every column of a line, in the table's order, with its bound parameter.
-QStringList insertStatement()
-{
-    QStringList columns, parameters;
-    for (const LineColumn &column : lineColumns()) {
-        columns << QLatin1String(column.name);
-        parameters << lineParameter(column);
-    }
-    return {QStringLiteral("  Insert  Into  Account_Jen_AA  (%1)").arg(columns.join(QStringLiteral(", "))),
-            QStringLiteral("    Values  (%1)").arg(parameters.join(QStringLiteral(", ")))};
-}
 
 // What a correction writes: every column a panel gives, and End_Day.
 QStringList updateStatement()
@@ -69,7 +58,7 @@ void holdDateForNumbering(QSqlDatabase db, const QString &dateText)
 {
     const QString lock = Dialect::of(db).numberingLock();
     if (!lock.isEmpty())
-        run(db, {lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
+        runValue(db, {lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
 }
 
 // The values both statements give one line from its panel: codes, names,
@@ -88,41 +77,6 @@ Params lineValues(const LineFields &line)
     return params;
 }
 
-void insertLine(QSqlDatabase db, const NewVoucher &voucher, const QString &serialJen, const QString &serialBun,
-                const QString &side, const LineFields &line)
-{
-    const QString &date = voucher.dateText;
-    Params params = {
-        {QStringLiteral(":tbSerial"),
-         Serial_MaxValue(voucher.branchPosition, serialJen, serialBun, QStringLiteral("A005*") + side)},
-        {QStringLiteral(":tbSerial_Jen"), serialJen},
-        {QStringLiteral(":tbSerial_Bun"), serialBun},
-        {QStringLiteral(":tbSerial_CrDr"), side},
-        {QStringLiteral(":tbMonth_Char"), date.mid(5, 2)},
-        {QStringLiteral(":tbYear_Char"), date.left(4)},
-        {QStringLiteral(":tbDate_Day"), date},
-        {QStringLiteral(":tbTable_Kubun"), QStringLiteral("AA")},
-        {QStringLiteral(":tbKubun_Bon"), branchCode(voucher.branchPosition)},
-        {QStringLiteral(":tbKubun_Jen"), QStringLiteral("3")},
-        {QStringLiteral(":tbKubun_Amt"), QStringLiteral("5")},
-        {QStringLiteral(":tbForm_Kubun"), QStringLiteral("A005")},
-        {QStringLiteral(":tbGiel_Serial"), QStringLiteral("999")},
-    };
-    for (auto &value : lineValues(line))
-        params.push_back(std::move(value));
-    run(db, insertStatement(), params);
-}
-
-// Entry order, the debit line of each entry before its credit line.
-void writeLines(QSqlDatabase db, const NewVoucher &voucher, SavedVoucher &saved)
-{
-    for (const EntryLines &entry : voucher.entries) {
-        insertLine(db, voucher, saved.serialJen, entry.serialBun, debitSide, entry.debit);
-        insertLine(db, voucher, saved.serialJen, entry.serialBun, creditSide, entry.credit);
-        saved.lastKey = saved.serialJen + entry.serialBun;
-    }
-}
-
 bool updateLine(QSqlDatabase db, const QString &lineKey, const LineFields &line, const std::optional<QString> &loaded)
 {
     Params params = lineValues(line);
@@ -136,8 +90,7 @@ bool updateLine(QSqlDatabase db, const QString &lineKey, const LineFields &line,
 
 bool lineStored(QSqlDatabase db, const QString &lineKey)
 {
-    QSqlQuery query = run(db, lineCountStatement, {{QStringLiteral(":tbSerial"), lineKey}});
-    return query.next() && query.value(0).toInt() > 0;
+    return runValue(db, lineCountStatement, {{QStringLiteral(":tbSerial"), lineKey}}).toInt() > 0;
 }
 
 // A well-formed voucher number is its line's date, a hyphen and eight digits;
@@ -157,6 +110,120 @@ QString exhausted(const QString &dateText)
 {
     return QStringLiteral("%1 일자의 전표번호를 %2번까지 모두 사용하여 더 이상 등록할 수 없습니다....")
         .arg(dateText, formatDigits(lastSequence, 8));
+}
+
+// The save in one statement: it draws the date's next number and writes every
+// line with it. The number is the greatest well-formed one of the date plus
+// one, as Serial_Jen_MaxValue draws it; past the last the statement writes
+// nothing. Each line's values are its own parameters (":tbL3_Ac_Text" is the
+// third line's description), cast to the column's kind so that the engine
+// knows each before it sees the columns; a text too long for its column is
+// refused all the same.
+QStringList buildSaveStatement(QSqlDatabase db, int lineCount)
+{
+    const Dialect &dialect = Dialect::of(db);
+    // Sent with its commit (see saveNewVoucher): a server stalled past the
+    // program's wait writes nothing when it goes on.
+    const QString within = dialect.begunWithin(QStringLiteral(":tbWithin"));
+    QStringList columns, selected, rows;
+    for (const LineColumn &column : lineColumns()) {
+        const QString name = QLatin1String(column.name);
+        columns << name;
+        if (name == QLatin1String("Serial"))
+            selected << QStringLiteral("line.Head || replace(drawn.Serial_Jen, ' ', '') || line.Tail");
+        else if (name == QLatin1String("Serial_Jen"))
+            selected << QStringLiteral("drawn.Serial_Jen");
+        else
+            selected << QStringLiteral("line.") + name;
+    }
+    for (int i = 1; i <= lineCount; ++i) {
+        QStringList values;
+        const QString prefix = QStringLiteral(":tbL%1_").arg(i);
+        auto parameter = [&](const QString &name, const QString &type) {
+            values << QStringLiteral("cast(%1%2 as %3)").arg(prefix, name, dialect.columnType(type));
+        };
+        parameter(QStringLiteral("Head"), QStringLiteral("text"));
+        parameter(QStringLiteral("Tail"), QStringLiteral("text"));
+        for (const LineColumn &column : lineColumns()) {
+            const QString name = QLatin1String(column.name);
+            if (name == QLatin1String("Serial") || name == QLatin1String("Serial_Jen"))
+                continue;
+            const QString type = QLatin1String(column.type);
+            parameter(name, type.startsWith(QLatin1String("varchar")) ? QStringLiteral("text") : type);
+        }
+        rows << QStringLiteral("%1  %2, %3")
+                    .arg(i == 1 ? QStringLiteral("  Select") : QStringLiteral("  Union All Select"))
+                    .arg(i)
+                    .arg(values.join(QStringLiteral(", ")));
+    }
+    QStringList lineNames{QStringLiteral("Position"), QStringLiteral("Head"), QStringLiteral("Tail")};
+    for (const LineColumn &column : lineColumns())
+        if (qstrcmp(column.name, "Serial") != 0 && qstrcmp(column.name, "Serial_Jen") != 0)
+            lineNames << QLatin1String(column.name);
+    QStringList statement{
+        QStringLiteral("  With  greatest  As  ("),
+        QStringLiteral("    Select  Serial_Jen  From  Account_Jen_AA"),
+        QStringLiteral("     Where  rtrim(Date_Day) = :tbDate_Day  And  ") + wellFormedNumber(db),
+        QStringLiteral("     Order  By  Serial_Jen desc  limit 1),"),
+        QStringLiteral("  sequence  As  ("),
+        QStringLiteral("    Select  coalesce((Select cast(substr(rtrim(Serial_Jen), length(rtrim(Serial_Jen)) - 7) as "
+                       "integer) From greatest), 0) + 1  As  Next),"),
+        QStringLiteral("  drawn  As  ("),
+        QStringLiteral("    Select  cast(:tbDate_Text as text) || '-' || substr('0000000' || cast(Next as text), "
+                       "length(cast(Next as text)))  As  Serial_Jen"),
+        QStringLiteral("      From  sequence  Where  Next <= %1%2),")
+            .arg(lastSequence)
+            .arg(within.isEmpty() ? QString() : QStringLiteral("  And  ") + within),
+        QStringLiteral("  line  (%1)  As  (").arg(lineNames.join(QStringLiteral(", "))),
+    };
+    statement << rows;
+    statement << QStringLiteral("  )");
+    statement << QStringLiteral("  Insert  Into  Account_Jen_AA  (%1)").arg(columns.join(QStringLiteral(", ")));
+    statement << QStringLiteral("  Select  %1").arg(selected.join(QStringLiteral(", ")));
+    statement << QStringLiteral("    From  drawn, line  Order  By  line.Position");
+    statement << QStringLiteral("  Returning  Serial_Jen");
+    return statement;
+}
+
+// Made once for each engine and number of lines.
+const QStringList &saveStatement(QSqlDatabase db, int lineCount)
+{
+    static std::map<std::pair<Engine, int>, QStringList> made;
+    const std::pair key{Dialect::of(db).engine(), lineCount};
+    auto found = made.find(key);
+    if (found == made.end())
+        found = made.emplace(key, buildSaveStatement(db, lineCount)).first;
+    return found->second;
+}
+
+// The values of one line of the save statement.
+void addLine(Params &params, int position, const NewVoucher &voucher, const QString &serialBun, const QString &side,
+             const LineFields &line)
+{
+    const QString &date = voucher.dateText;
+    const QString prefix = QStringLiteral(":tbL%1_").arg(position);
+    const QChar star = QLatin1Char('*');
+    // The line key around the number: Serial_MaxValue's form.
+    Params values = {
+        {QStringLiteral("Head"),
+         QStringLiteral("AA*") + branchCode(voucher.branchPosition) + star + QLatin1Char('3') + star},
+        {QStringLiteral("Tail"), star + Str_DelSpace(serialBun) + star + Str_DelSpace(QStringLiteral("A005*") + side)},
+        {QStringLiteral("Serial_Bun"), serialBun},
+        {QStringLiteral("Serial_CrDr"), side},
+        {QStringLiteral("Month_Char"), date.mid(5, 2)},
+        {QStringLiteral("Year_Char"), date.left(4)},
+        {QStringLiteral("Date_Day"), date},
+        {QStringLiteral("Table_Kubun"), QStringLiteral("AA")},
+        {QStringLiteral("Kubun_Bon"), branchCode(voucher.branchPosition)},
+        {QStringLiteral("Kubun_Jen"), QStringLiteral("3")},
+        {QStringLiteral("Kubun_Amt"), QStringLiteral("5")},
+        {QStringLiteral("Form_Kubun"), QStringLiteral("A005")},
+        {QStringLiteral("Giel_Serial"), QStringLiteral("999")},
+    };
+    for (auto &[name, value] : values)
+        params.emplace_back(prefix + name, std::move(value));
+    for (auto &[name, value] : lineValues(line))
+        params.emplace_back(prefix + name.mid(3), std::move(value)); // ":tbAc_Text" -> ":tbL1_Ac_Text"
 }
 
 } // namespace
@@ -190,20 +257,16 @@ QString Serial_Jen_MaxValue(const QString &dateText)
     // program's back is passed over: it can neither stop the drawing nor make
     // it jump; 'jeonpyo-db status' lists such numbers.
     QSqlDatabase db = account();
-    QString greatest;
-    {
-        QSqlQuery query = run(db,
-                              {
-                                  QStringLiteral(" Select Serial_Jen as Serial_Max"),
-                                  QStringLiteral(" From   Account_Jen_AA"),
-                                  QStringLiteral(" Where  rtrim(Date_Day) = :tbDate_Day"),
-                                  QStringLiteral(" And    ") + wellFormedNumber(db),
-                                  QStringLiteral(" Order  By  Serial_Jen desc  limit 1"),
-                              },
-                              {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
-        if (query.next())
-            greatest = Str_RTrim(query.value(0).toString());
-    }
+    const QString greatest = Str_RTrim(runValue(db,
+                                                {
+                                                    QStringLiteral(" Select Serial_Jen as Serial_Max"),
+                                                    QStringLiteral(" From   Account_Jen_AA"),
+                                                    QStringLiteral(" Where  rtrim(Date_Day) = :tbDate_Day"),
+                                                    QStringLiteral(" And    ") + wellFormedNumber(db),
+                                                    QStringLiteral(" Order  By  Serial_Jen desc  limit 1"),
+                                                },
+                                                {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}})
+                                           .toString());
     if (greatest.isEmpty())
         return dateText + QStringLiteral("-00000001");
     const int sequence = Str_ToInt(greatest.right(8));
@@ -236,16 +299,53 @@ QString Serial_MaxValue(int branchPosition, const QString &serialJen, const QStr
 SavedVoucher saveNewVoucher(const NewVoucher &voucher)
 {
     QSqlDatabase db = account();
-    // The number is drawn inside the transaction that writes the lines, so
-    // nobody else can draw it before they are stored.
-    Transaction transaction(db);
-    holdDateForNumbering(db, voucher.dateText);
     SavedVoucher saved;
-    saved.serialJen = Serial_Jen_MaxValue(voucher.dateText);
+    if (voucher.entries.empty()) {
+        // Nothing to write: the number is drawn all the same.
+        Transaction transaction(db);
+        holdDateForNumbering(db, voucher.dateText);
+        saved.serialJen = Serial_Jen_MaxValue(voucher.dateText);
+        transaction.commit();
+        return saved;
+    }
+    Params params = {{QStringLiteral(":tbDate_Day"), Str_RTrim(voucher.dateText)},
+                     {QStringLiteral(":tbDate_Text"), voucher.dateText}};
+    if (!Dialect::of(db).begunWithin({}).isEmpty())
+        params.emplace_back(QStringLiteral(":tbWithin"), statementTimeout() > 0 ? statementTimeout() : 1 << 30);
+    int position = 0;
+    for (const EntryLines &entry : voucher.entries) {
+        addLine(params, ++position, voucher, entry.serialBun, debitSide, entry.debit);
+        addLine(params, ++position, voucher, entry.serialBun, creditSide, entry.credit);
+    }
+    const BoundStatement write{saveStatement(db, position), params};
+    const QString lock = Dialect::of(db).numberingLock();
+    std::vector<QVariant> numbers;
+    // The number is drawn inside the transaction that writes the lines, so
+    // nobody else can draw it before they are stored. Where the engine can,
+    // the date's lock, the statement and the commit go to the server at once:
+    // the lock is then held for the server's own work only.
+    Transaction transaction(db);
     ledger::signWrites(db);
-    writeLines(db, voucher, saved);
-    ledger::endWrites(db);
-    transaction.commit();
+    if (std::optional<std::vector<QVariant>> written =
+            lock.isEmpty()
+                ? std::nullopt
+                : commitAtOnce(transaction,
+                               {{{lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(voucher.dateText)}}}, write})) {
+        numbers = std::move(*written);
+        if (numbers.empty())
+            throw AppError(exhausted(voucher.dateText)); // nothing was written
+    } else {
+        holdDateForNumbering(db, voucher.dateText);
+        QSqlQuery query = run(db, write.lines, write.params);
+        while (query.next())
+            numbers.push_back(query.value(0));
+        if (numbers.empty())
+            throw AppError(exhausted(voucher.dateText));
+        ledger::endWrites(db);
+        transaction.commit();
+    }
+    saved.serialJen = numbers.front().toString();
+    saved.lastKey = saved.serialJen + voucher.entries.back().serialBun;
     return saved;
 }
 
@@ -287,14 +387,14 @@ void deleteEntry(const QString &serialJenBun)
 
 int countVoucherLines(const QString &serialJen)
 {
-    QSqlQuery query = run(account(),
-                          {
-                              QStringLiteral("Select    Count(*)  As    Serial"),
-                              QStringLiteral("From      Account_Jen_AA"),
-                              QStringLiteral("Where     rtrim(Serial_Jen) = :tbSerial"),
-                          },
-                          {{QStringLiteral(":tbSerial"), serialJen}});
-    return query.next() ? query.value(0).toInt() : 0;
+    return runValue(account(),
+                    {
+                        QStringLiteral("Select    Count(*)  As    Serial"),
+                        QStringLiteral("From      Account_Jen_AA"),
+                        QStringLiteral("Where     rtrim(Serial_Jen) = :tbSerial"),
+                    },
+                    {{QStringLiteral(":tbSerial"), serialJen}})
+        .toInt();
 }
 
 } // namespace store

@@ -54,6 +54,30 @@ struct Series
 // of the timings and of the clerks).
 store::NewVoucher fourEntryVoucher(const QString &date, int branch, const QString &tag);
 
+// The floor's work: the days listed, the vouchers loaded, the date saved on,
+// and as many runs as the program's own timings had.
+struct FloorCase
+{
+    QString date, branch, serialJen;
+};
+struct FloorWork
+{
+    std::vector<FloorCase> days, vouchers;
+    QString saveDate;
+    int branches = 1;
+    int listRuns = 0, loadRuns = 0, saveRuns = 0;
+};
+// The same listing, load and save through the engine's C library, timed:
+// {"list", "load", "save"}, each with its median, p90 and runs.
+QJsonObject measureFloor(const Options &options, const FloorWork &work);
+// The figures' keys of the floor: list_floor_ms, list_ratio (Jeonpyo ÷ floor), ...
+QJsonObject floorRatios(const QJsonObject &result);
+void printFloorTable(const QJsonObject &result);
+
+// The program started on the X server of DISPLAY, to its window on screen
+// with the day listed: median, p90, runs, rows; {"skipped": why} without one.
+QJsonObject measureRealStartup(const Options &options);
+
 // The measuring child: prints one JSON object of figures on stdout.
 int runMeasureChild(const Options &options);
 // The parent: starts the measuring child and prints its figures.

@@ -123,10 +123,10 @@ void print(const Options &options, const Outcome &o)
     for (const QString &problem : o.problems.mid(0, 20))
         err() << "  " << problem << Qt::endl;
     if (options.json) {
-        const QJsonObject figures{{"clerks", options.clerks}, {"vouchers", o.saved},        {"seconds", o.seconds},
-                                  {"vouchers_per_s", rate},   {"duplicates", o.duplicates}, {"lost", o.lost},
-                                  {"partial", o.partial},     {"unreported", o.unreported}, {"errors", o.errors},
-                                  {"retried", o.retried}};
+        const QJsonObject figures{{"clerks", options.clerks}, {"vouchers", o.saved},  {"seconds", o.seconds},
+                                  {"vouchers_per_s", rate},   {"clerks_per_s", rate}, {"duplicates", o.duplicates},
+                                  {"lost", o.lost},           {"partial", o.partial}, {"unreported", o.unreported},
+                                  {"errors", o.errors},       {"retried", o.retried}};
         out() << QJsonDocument(figures).toJson(QJsonDocument::Compact) << Qt::endl;
         return;
     }

@@ -133,6 +133,7 @@ public:
         result[QStringLiteral("list_original")] = listing(true);
         result[QStringLiteral("load")] = loading();
         result[QStringLiteral("save")] = saving();
+        result[QStringLiteral("floor")] = measureFloor(m_options, floorWork());
         result[QStringLiteral("update")] = updating();
         result[QStringLiteral("search")] = searching();
         result[QStringLiteral("finder")] = finderFigures(runs(2));
@@ -242,6 +243,17 @@ private:
             for (int e = 1; e <= 4; ++e)
                 store::deleteEntry(number + QStringLiteral("0%1").arg(e));
         return figures(series);
+    }
+
+    // The floor does what listing(), loading() and saving() did.
+    FloorWork floorWork()
+    {
+        FloorWork work{{}, {}, lastDate(), m_branches, runs(), runs(), runs(2)};
+        for (const DayAndBranch &day : m_days)
+            work.days.push_back({day.date, day.branch, {}});
+        for (const store::ListRow &row : m_vouchers)
+            work.vouchers.push_back({Str_RTrim(row.Date_day), branchOf(row), Str_RTrim(row.serial_jen)});
+        return work;
     }
 
     // An entry as the panels hold it after pDBGridDisplay: every field, and
