@@ -42,8 +42,11 @@ bool isKind(const QString &text, Kind kind)
 {
     switch (kind) {
     case Kind::Listing:
-        return text.contains(QLatin1String("union  all")) && !text.contains(QLatin1String(" like ")) &&
-               !text.contains(QLatin1String("serial_jen) =")) && text.contains(QLatin1String("order    by"));
+        // The whole day's listing: not the original (like), a relocation
+        // (one voucher) or a screen (the vouchers after one).
+        return text.contains(QLatin1String("kubun_table tt")) && !text.contains(QLatin1String(" like ")) &&
+               !text.contains(QLatin1String("serial_jen) =")) && !text.contains(QLatin1String("Serial_Jen in (")) &&
+               text.contains(QLatin1String("order    by"));
     case Kind::Load:
         return text.contains(QLatin1String("End_Day_Text"));
     case Kind::EntryNumbers:
