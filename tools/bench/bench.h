@@ -4,6 +4,7 @@
 // done in child processes of the same program, so that the memory figure is
 // the program's own footprint and not the bulk loader's.
 #include "largeset.h"
+#include "store/lookups.h"
 #include "store/vouchers.h"
 
 #include <QJsonObject>
@@ -90,6 +91,8 @@ QJsonObject finderFigures(int runs);
 // initials (searches.cpp); a day of `entries` entries for one branch, listed
 // whole and by its first screen.
 QJsonObject measureSearches(int runs);
+// The text each search dialog is timed with (the usual one of the bench store).
+QString usualSearchText(store::LookupStatement statement);
 QJsonObject measureBusyDay(int runs, int entries);
 
 int runClerkChild(const Options &options);

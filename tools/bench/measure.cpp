@@ -322,31 +322,11 @@ private:
         return {};
     }
 
-    static QString searchText(store::LookupStatement statement)
-    {
-        switch (statement) {
-        case store::LookupStatement::DebitAccounts:
-        case store::LookupStatement::CreditAccounts:
-            return store::accountSearchText;
-        case store::LookupStatement::CustomersAndBanks:
-            return store::customerSearchText;
-        case store::LookupStatement::Employees:
-            return store::employeeSearchText;
-        case store::LookupStatement::Departments:
-            return store::departmentSearchText;
-        case store::LookupStatement::Projects:
-            return store::projectSearchText;
-        case store::LookupStatement::Items:
-            return store::itemSearchText;
-        }
-        return {};
-    }
-
     QJsonObject searching()
     {
         QJsonObject all;
         for (const lookup::DialogSpec &dialog : lookup::catalogue()) {
-            const QString text = searchText(dialog.statement);
+            const QString text = usualSearchText(dialog.statement);
             const QString pattern = store::searchPattern(text);
             size_t rows = 0;
             Series series = timed(2, runs(5), [&](int) {

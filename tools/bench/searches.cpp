@@ -38,26 +38,6 @@ QJsonObject figuresOf(const Series &series, double rows)
         {"median", series.median()}, {"p90", series.percentile(0.9)}, {"runs", int(series.ms.size())}, {"rows", rows}};
 }
 
-QString usualText(store::LookupStatement statement)
-{
-    switch (statement) {
-    case store::LookupStatement::DebitAccounts:
-    case store::LookupStatement::CreditAccounts:
-        return store::accountSearchText;
-    case store::LookupStatement::CustomersAndBanks:
-        return store::customerSearchText;
-    case store::LookupStatement::Employees:
-        return store::employeeSearchText;
-    case store::LookupStatement::Departments:
-        return store::departmentSearchText;
-    case store::LookupStatement::Projects:
-        return store::projectSearchText;
-    case store::LookupStatement::Items:
-        return store::itemSearchText;
-    }
-    return {};
-}
-
 // A text of three syllables that the made-up names hold.
 QString threeSyllables(store::LookupStatement statement)
 {
@@ -90,11 +70,31 @@ QJsonObject timeSearch(const lookup::DialogSpec &dialog, const QString &text, in
 
 } // namespace
 
+QString usualSearchText(store::LookupStatement statement)
+{
+    switch (statement) {
+    case store::LookupStatement::DebitAccounts:
+    case store::LookupStatement::CreditAccounts:
+        return store::accountSearchText;
+    case store::LookupStatement::CustomersAndBanks:
+        return store::customerSearchText;
+    case store::LookupStatement::Employees:
+        return store::employeeSearchText;
+    case store::LookupStatement::Departments:
+        return store::departmentSearchText;
+    case store::LookupStatement::Projects:
+        return store::projectSearchText;
+    case store::LookupStatement::Items:
+        return store::itemSearchText;
+    }
+    return {};
+}
+
 QJsonObject measureSearches(int runs)
 {
     QJsonObject all;
     for (const lookup::DialogSpec &dialog : lookup::catalogue()) {
-        const QString text = usualText(dialog.statement);
+        const QString text = usualSearchText(dialog.statement);
         all[dialog.objectName] = QJsonObject{{"plain", timeSearch(dialog, text, runs)},
                                              {"initials", timeSearch(dialog, hangul::initials(text), runs)},
                                              {"three", timeSearch(dialog, threeSyllables(dialog.statement), runs)}};
