@@ -118,6 +118,12 @@ public:
     QString codeColumnType(int) const override { return QStringLiteral("TEXT"); }
     QStringList newStoreSettings() const override { return {QStringLiteral("PRAGMA journal_mode=WAL")}; }
 
+    QString countIndexes() const override
+    {
+        return QStringLiteral(
+            "select count(*) from sqlite_master where type = 'index' and lower(name) = lower(:tbIndex)");
+    }
+
     QString holdsNonDigit(const QString &expression) const override
     {
         return expression + QStringLiteral(" GLOB '*[^0-9]*'");
@@ -230,6 +236,11 @@ public:
     QString columnType(const QString &portable) const override { return portable; }
     QString codeColumnType(int width) const override { return QStringLiteral("varchar(%1)").arg(width); }
     QStringList newStoreSettings() const override { return {}; }
+
+    QString countIndexes() const override
+    {
+        return QStringLiteral("select count(*) from pg_indexes where lower(indexname) = lower(:tbIndex)");
+    }
 
     QString holdsNonDigit(const QString &expression) const override
     {

@@ -61,6 +61,9 @@ public:
     // a digit.
     virtual QString holdsNonDigit(const QString &expression) const = 0;
 
+    // A query (parameter :tbIndex) that counts the indexes of that name.
+    virtual QString countIndexes() const = 0;
+
     // A condition true when the text `expression` holds, somewhere, the
     // sequence bound to `parameter`; the bound value is made by
     // sequencePattern() from a sequence of characters and bracketed classes
