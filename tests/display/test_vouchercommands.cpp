@@ -101,9 +101,10 @@ private slots:
     void cleanup() { m_desk.reset(); }
     void cleanupTestCase() { m_server.reset(); }
 
+    void f8ReversesTheLoadedVoucherOnceOnly_data() { engines(); }
     void f8ReversesTheLoadedVoucherOnceOnly()
     {
-        m_desk = std::make_unique<Desk>(nullptr, oneVoucher);
+        m_desk = std::make_unique<Desk>(server(), oneVoucher);
         EntryWindow &w = m_desk->window();
         chooseRow(w, 1);
         clerk::key("F8");
@@ -172,9 +173,10 @@ private slots:
         QCOMPARE(w.mode(), EntryMode::Loaded);
     }
 
+    void ctrlZBringsBackTheLastDeleteAndLeavesAFieldsUndoAlone_data() { engines(); }
     void ctrlZBringsBackTheLastDeleteAndLeavesAFieldsUndoAlone()
     {
-        m_desk = std::make_unique<Desk>(nullptr, oneVoucher);
+        m_desk = std::make_unique<Desk>(server(), oneVoucher);
         EntryWindow &w = m_desk->window();
         const QStringList before = storedLines(m_desk->database());
         chooseRow(w, 1);
@@ -208,21 +210,10 @@ private slots:
         QTRY_COMPARE(clerk::focused(), QString("DBGrid1"));
     }
 
-    void aLockedDayRefusesCopyReverseAndUndo_data()
-    {
-        QTest::addColumn<bool>("postgres");
-        QTest::newRow("SQLite") << false;
-        if (PgServer::available())
-            QTest::newRow("PostgreSQL") << true;
-    }
+    void aLockedDayRefusesCopyReverseAndUndo_data() { engines(); }
     void aLockedDayRefusesCopyReverseAndUndo()
     {
-        QFETCH(bool, postgres);
-        if (postgres && !m_server) {
-            m_server = std::make_unique<PgServer>();
-            m_server->start();
-        }
-        m_desk = std::make_unique<Desk>(postgres ? m_server.get() : nullptr, oneVoucher);
+        m_desk = std::make_unique<Desk>(server(), oneVoucher);
         m_desk->boxes.leaveOpen("CopyDateDialog");
         EntryWindow &w = m_desk->window();
         chooseRow(w, 1);
@@ -322,7 +313,26 @@ private slots:
 
 private:
     std::unique_ptr<Desk> m_desk;
-    std::unique_ptr<PgServer> m_server; // started for the first test that needs it
+    std::unique_ptr<PgServer> m_server;
+
+    // The rows of a test run on each engine (PostgreSQL where it is installed).
+    static void engines()
+    {
+        QTest::addColumn<bool>("postgres");
+        QTest::newRow("SQLite") << false;
+        if (PgServer::available())
+            QTest::newRow("PostgreSQL") << true;
+    }
+    // The server of the current row, started once; nothing for SQLite.
+    PgServer *server()
+    {
+        QFETCH(bool, postgres);
+        if (postgres && !m_server) {
+            m_server = std::make_unique<PgServer>();
+            m_server->start();
+        }
+        return postgres ? m_server.get() : nullptr;
+    } // started for the first test that needs it
 };
 
 QTEST_MAIN(TestVoucherCommands)
