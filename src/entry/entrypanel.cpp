@@ -8,7 +8,7 @@ namespace {
 
 enum class State { Editable, ReadOnly, Disabled, DisabledLime };
 
-struct FieldSpec
+struct FieldLayout
 {
     const char *baseName;
     int x, y, width;
@@ -26,7 +26,7 @@ const char *const teal = "#008080", *const green = "#008000", *const purple = "#
                   *const black = "#000000";
 
 // In tab order: the entry number and the debit line, then the credit line.
-const FieldSpec fieldTable[] = {
+const FieldLayout fieldTable[] = {
     {"edSerial_Bun", 6, debitRow1, 21, 0, State::Disabled, black, false},
     {"edCR_Serial_CrDr", 30, debitRow1, 21, 0, State::Disabled, black, false},
     {"edCR_Ac_JenName", accountX, debitRow1, 164, 0, State::Editable, teal, false},
@@ -50,14 +50,14 @@ const FieldSpec fieldTable[] = {
     {"edDR_Dr_Amt", drAmtX, creditRow2, 120, 0, State::Disabled, black, true},
 };
 
-struct LabelSpec
+struct LabelLayout
 {
     const char *text;
     int x, y;
     const char *colour;
 };
 
-const LabelSpec labelTable[] = {
+const LabelLayout labelTable[] = {
     {"순서", 4, 14, black},
     {"계   정   과   목     이   름", accountX + 6, 1, teal},
     {"거   래   처   및  은   행    명", kubunX + 6, 1, green},
@@ -132,7 +132,7 @@ EntryPanel::EntryPanel(int number, QWidget *parent) : QFrame(parent), m_number(n
     setAutoFillBackground(true);
     addLabels();
 
-    for (const FieldSpec &item : fieldTable) {
+    for (const FieldLayout &item : fieldTable) {
         auto *edit = new QLineEdit(this);
         const QString base = QString::fromLatin1(item.baseName);
         edit->setObjectName(base + rowSuffix(number));
@@ -176,7 +176,7 @@ void EntryPanel::addLabels()
 {
     QFont bold = font();
     bold.setBold(true);
-    for (const LabelSpec &item : labelTable) {
+    for (const LabelLayout &item : labelTable) {
         auto *label = new QLabel(QString::fromUtf8(item.text), this);
         label->setFont(bold);
         label->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(item.colour)));

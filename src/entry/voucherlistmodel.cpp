@@ -5,14 +5,14 @@
 
 namespace {
 
-struct ColumnSpec
+struct ColumnLayout
 {
     const char *title;
     int width; // -1: the grid's default
     bool amount;
 };
 
-const ColumnSpec columns[] = {
+const ColumnLayout columns[] = {
     {"", 0, false},
     {"기준일자", -1, false},
     {"본지점구분", 60, false},

@@ -15,7 +15,7 @@ std::vector<GridColumn> accountColumns()
     };
 }
 
-DialogSpec accountDialog(const QString &objectName, LookupStatement statement)
+DialogDesign accountDialog(const QString &objectName, LookupStatement statement)
 {
     return {objectName,
             QStringLiteral("회계 계정과목을 검색하는 창입니다."),
@@ -33,7 +33,7 @@ DialogSpec accountDialog(const QString &objectName, LookupStatement statement)
             QStringLiteral("ac_name01")};
 }
 
-DialogSpec customerDialog()
+DialogDesign customerDialog()
 {
     return {QStringLiteral("Form2"),
             QStringLiteral("거래처및은행명의 코드를 검색하는 차입니다."),
@@ -58,9 +58,9 @@ DialogSpec customerDialog()
 
 // Employees, departments, projects and items: a code, a name, a text (employees
 // have two more columns).
-DialogSpec codeTableDialog(const QString &objectName, const QString &caption, QSize size, const QString &kind,
-                           LookupStatement statement, const QString &prefix, std::vector<GridColumn> columns,
-                           bool centredTitles)
+DialogDesign codeTableDialog(const QString &objectName, const QString &caption, QSize size, const QString &kind,
+                             LookupStatement statement, const QString &prefix, std::vector<GridColumn> columns,
+                             bool centredTitles)
 {
     return {objectName,
             caption,
@@ -78,9 +78,9 @@ DialogSpec codeTableDialog(const QString &objectName, const QString &caption, QS
             prefix + QStringLiteral("_Name")};
 }
 
-std::vector<DialogSpec> build()
+std::vector<DialogDesign> build()
 {
-    std::vector<DialogSpec> all;
+    std::vector<DialogDesign> all;
     all.push_back(accountDialog(QStringLiteral("Form1"), LookupStatement::DebitAccounts));
     all.push_back(accountDialog(QStringLiteral("Form7"), LookupStatement::CreditAccounts));
     all.push_back(customerDialog());
@@ -131,15 +131,15 @@ std::vector<DialogSpec> build()
 
 } // namespace
 
-const std::vector<DialogSpec> &catalogue()
+const std::vector<DialogDesign> &catalogue()
 {
-    static const std::vector<DialogSpec> all = build();
+    static const std::vector<DialogDesign> all = build();
     return all;
 }
 
-const DialogSpec *findSpec(const QString &objectName)
+const DialogDesign *findDesign(const QString &objectName)
 {
-    for (const DialogSpec &design : catalogue())
+    for (const DialogDesign &design : catalogue())
         if (design.objectName == objectName)
             return &design;
     return nullptr;

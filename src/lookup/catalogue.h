@@ -18,7 +18,7 @@ struct GridColumn
     QString title;
 };
 
-struct DialogSpec
+struct DialogDesign
 {
     QString objectName;
     QString caption;
@@ -38,9 +38,9 @@ struct DialogSpec
 };
 
 // The dialogs in the order they are created: Form1, Form7, Form2 .. Form6.
-const std::vector<DialogSpec> &catalogue();
+const std::vector<DialogDesign> &catalogue();
 
 // The catalogue row of a dialog, nullptr for an unknown name.
-const DialogSpec *findSpec(const QString &objectName);
+const DialogDesign *findDesign(const QString &objectName);
 
 } // namespace lookup

@@ -89,8 +89,9 @@ bool isAltF4(const QKeyEvent *key)
 
 } // namespace
 
-SearchDialog::SearchDialog(const DialogSpec &design, QWidget *entryWindow)
-    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_spec(design), m_entry(entryWindow)
+SearchDialog::SearchDialog(const DialogDesign &design, QWidget *entryWindow)
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_design(design),
+      m_entry(entryWindow)
 {
     setObjectName(design.objectName);
     setWindowTitle(design.caption);
@@ -134,22 +135,22 @@ void SearchDialog::buildBand()
     band->setFont(gulim(12, true));
     paint(band, green);
 
-    const int leftOfSearch = m_spec.hasChooser ? 440 : m_spec.searchX;
+    const int leftOfSearch = m_design.hasChooser ? 440 : m_design.searchX;
     label(QStringLiteral("선택한 코드"), band, 8, 7);
     m_code = edit(QStringLiteral("edAc_code2"), band, QRect(8, 21, 150, 21));
-    label(m_spec.kindLabel, band, 8, 58);
+    label(m_design.kindLabel, band, 8, 58);
     m_name = edit(QStringLiteral("edAc_Name2"), band, QRect(8, 72, leftOfSearch - 20, 21));
     for (QLineEdit *shown : {m_code, m_name}) {
         shown->setEnabled(false);
         shown->setReadOnly(true);
     }
 
-    QLabel *searchLabel = label(m_spec.searchLabel, band, leftOfSearch, 58);
+    QLabel *searchLabel = label(m_design.searchLabel, band, leftOfSearch, 58);
     searchLabel->setFont(gulim(13, true));
     paint(searchLabel, blue);
     searchLabel->adjustSize();
 
-    if (m_spec.hasChooser) {
+    if (m_design.hasChooser) {
         m_chooser = new QComboBox(band);
         m_chooser->setObjectName(QStringLiteral("cbCheck"));
         m_chooser->setGeometry(440, 72, 68, 20);
@@ -160,12 +161,12 @@ void SearchDialog::buildBand()
         connect(m_chooser, &QComboBox::currentTextChanged, this, [this] { searchGuarded(); });
     }
 
-    m_search = edit(QStringLiteral("edSearch"), band, QRect(m_spec.searchX, 72, searchWidth, 21));
+    m_search = edit(QStringLiteral("edSearch"), band, QRect(m_design.searchX, 72, searchWidth, 21));
     m_search->setFont(gulim(13, true));
     paint(m_search, green);
 
     m_searchBtn = button(QStringLiteral("SearchBtn"), QStringLiteral("&R 검색"), band,
-                         QRect(m_spec.searchX + searchBtnOffset, 70, 80, 25));
+                         QRect(m_design.searchX + searchBtnOffset, 70, 80, 25));
     m_searchBtn->setFont(gulim(13, true));
     paint(m_searchBtn, teal);
     connect(m_searchBtn, &QPushButton::clicked, this, [this] { searchGuarded(); });
@@ -177,7 +178,7 @@ void SearchDialog::buildButtonBar(QWidget *band)
 {
     auto *bar = new QFrame(band);
     bar->setObjectName(QStringLiteral("Panel7"));
-    bar->setGeometry(m_spec.barX, 10, 497, 39);
+    bar->setGeometry(m_design.barX, 10, 497, 39);
     bar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     const struct
     {
@@ -202,15 +203,15 @@ void SearchDialog::buildButtonBar(QWidget *band)
 
 void SearchDialog::buildGrid()
 {
-    m_model = new QStandardItemModel(0, int(m_spec.columns.size()), this);
-    const Qt::Alignment titleAlignment = m_spec.centredTitles ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
-    for (int i = 0; i < int(m_spec.columns.size()); ++i) {
-        auto *title = new QStandardItem(m_spec.columns[i].title);
+    m_model = new QStandardItemModel(0, int(m_design.columns.size()), this);
+    const Qt::Alignment titleAlignment = m_design.centredTitles ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
+    for (int i = 0; i < int(m_design.columns.size()); ++i) {
+        auto *title = new QStandardItem(m_design.columns[i].title);
         title->setTextAlignment(titleAlignment);
         m_model->setHorizontalHeaderItem(i, title);
-        if (m_spec.columns[i].name == m_spec.codeColumn)
+        if (m_design.columns[i].name == m_design.codeColumn)
             m_codeIndex = i;
-        if (m_spec.columns[i].name == m_spec.nameColumn)
+        if (m_design.columns[i].name == m_design.nameColumn)
             m_nameIndex = i;
     }
 
@@ -234,8 +235,8 @@ void SearchDialog::buildGrid()
     const QFontMetrics metrics = m_grid->fontMetrics();
     const int charWidth = std::max(metrics.averageCharWidth(), metrics.horizontalAdvance(QLatin1Char('0')));
     const int margins = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1);
-    for (int i = 0; i < int(m_spec.columns.size()); ++i)
-        m_grid->setColumnWidth(i, m_spec.columns[i].shownWidth * charWidth + margins);
+    for (int i = 0; i < int(m_design.columns.size()); ++i)
+        m_grid->setColumnWidth(i, m_design.columns[i].shownWidth * charWidth + margins);
 
     connect(m_grid, &QTableView::clicked, this, &SearchDialog::pick);
     connect(m_grid, &QTableView::doubleClicked, this, &SearchDialog::pickAndClose);
@@ -244,8 +245,8 @@ void SearchDialog::buildGrid()
 void SearchDialog::nameForScreenReaders()
 {
     m_code->setAccessibleName(QStringLiteral("선택한 코드"));
-    m_name->setAccessibleName(m_spec.kindLabel);
-    m_search->setAccessibleName(m_spec.searchLabel);
+    m_name->setAccessibleName(m_design.kindLabel);
+    m_search->setAccessibleName(m_design.searchLabel);
     if (m_chooser) {
         m_chooser->setAccessibleName(QStringLiteral("거래처 은행 구분"));
         m_chooser->setAccessibleDescription(QStringLiteral("거래처 은행 구분"));
@@ -305,7 +306,7 @@ store::KindChoice SearchDialog::chosenKind() const
 void SearchDialog::search()
 {
     clearResult();
-    showResult(store::lookupText(m_spec.statement, m_search->text(), chosenKind()));
+    showResult(store::lookupText(m_design.statement, m_search->text(), chosenKind()));
 }
 
 void SearchDialog::clearResult()
@@ -316,7 +317,7 @@ void SearchDialog::clearResult()
 void SearchDialog::showResult(const store::LookupResult &result)
 {
     std::vector<int> source; // result column of each grid column
-    for (const GridColumn &column : m_spec.columns) {
+    for (const GridColumn &column : m_design.columns) {
         int found = -1;
         for (int i = 0; i < result.columns.size(); ++i)
             if (result.columns[i].compare(column.name, Qt::CaseInsensitive) == 0)
@@ -348,7 +349,7 @@ void SearchDialog::searchFromExit(QWidget *now)
 {
     if (!now || now == m_search || now->window() != this)
         return;
-    if (now == m_closeBtn && !m_spec.searchTowardsClose)
+    if (now == m_closeBtn && !m_design.searchTowardsClose)
         return;
     searchGuarded();
 }
@@ -386,7 +387,7 @@ void SearchDialog::pick()
     m_code->setText(code);
     m_name->setText(name);
     if (m_row >= 1)
-        emit picked(m_spec.objectName, m_row, code, name);
+        emit picked(m_design.objectName, m_row, code, name);
 }
 
 void SearchDialog::pickAndClose()

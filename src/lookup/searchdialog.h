@@ -26,9 +26,9 @@ class SearchDialog : public QWidget
 public:
     // overWindow: the window the dialog opens over (the entry window). The
     // dialog is a window of its own, not that window's child.
-    SearchDialog(const DialogSpec &design, QWidget *overWindow);
+    SearchDialog(const DialogDesign &design, QWidget *overWindow);
 
-    const DialogSpec &design() const { return m_spec; }
+    const DialogDesign &design() const { return m_design; }
 
     // Clears the last pick and the search box, sets the entry (1 to 4) that
     // picks go to and the search text; the chooser returns to "전   체" quietly.
@@ -70,7 +70,7 @@ private:
     void pickAndClose();
     bool handleKey(QObject *watched, QKeyEvent *key);
 
-    DialogSpec m_spec;
+    DialogDesign m_design;
     QPointer<QWidget> m_entry;
     int m_row = 0;
     int m_codeIndex = -1;

@@ -4,7 +4,7 @@ namespace lookup {
 
 SearchDialogs::SearchDialogs(QWidget *entryWindow)
 {
-    for (const DialogSpec &design : catalogue())
+    for (const DialogDesign &design : catalogue())
         m_dialogs.push_back(std::make_unique<SearchDialog>(design, entryWindow));
 }
 

@@ -156,13 +156,13 @@ private slots:
     void everySearchDialogNamesItsFieldsAndDescribesItsGrid_data()
     {
         QTest::addColumn<QString>("dialog");
-        for (const lookup::DialogSpec &design : lookup::catalogue())
+        for (const lookup::DialogDesign &design : lookup::catalogue())
             QTest::newRow(qPrintable(design.objectName + ": " + design.caption)) << design.objectName;
     }
     void everySearchDialogNamesItsFieldsAndDescribesItsGrid()
     {
         QFETCH(QString, dialog);
-        const lookup::DialogSpec &design = *lookup::findSpec(dialog);
+        const lookup::DialogDesign &design = *lookup::findDesign(dialog);
         QWidget *window = windowByName(dialog);
         QVERIFY(window);
         QCOMPARE(spokenName(window->findChild<QWidget *>("edSearch")), design.searchLabel);

@@ -325,7 +325,7 @@ private:
     QJsonObject searching()
     {
         QJsonObject all;
-        for (const lookup::DialogSpec &dialog : lookup::catalogue()) {
+        for (const lookup::DialogDesign &dialog : lookup::catalogue()) {
             const QString text = usualSearchText(dialog.statement);
             const QString pattern = store::searchPattern(text);
             size_t rows = 0;

@@ -59,7 +59,7 @@ QString threeSyllables(store::LookupStatement statement)
     return {};
 }
 
-QJsonObject timeSearch(const lookup::DialogSpec &dialog, const QString &text, int runs)
+QJsonObject timeSearch(const lookup::DialogDesign &dialog, const QString &text, int runs)
 {
     size_t rows = 0;
     const Series series = timeRuns(2, runs, [&] { rows = store::lookupText(dialog.statement, text).rows.size(); });
@@ -93,7 +93,7 @@ QString usualSearchText(store::LookupStatement statement)
 QJsonObject measureSearches(int runs)
 {
     QJsonObject all;
-    for (const lookup::DialogSpec &dialog : lookup::catalogue()) {
+    for (const lookup::DialogDesign &dialog : lookup::catalogue()) {
         const QString text = usualSearchText(dialog.statement);
         all[dialog.objectName] = QJsonObject{{"plain", timeSearch(dialog, text, runs)},
                                              {"initials", timeSearch(dialog, hangul::initials(text), runs)},
