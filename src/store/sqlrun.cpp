@@ -293,28 +293,30 @@ std::optional<std::vector<QVariant>> commitAtOnce(Transaction &transaction,
     QSqlError error;
     AtOnce outcome = AtOnce::Unavailable;
     bool cutOff = false;
+    bool cancelled = false;
     {
         StatementWatch watch(db, watchTime());
-        // The commit goes with the statements: never cancelled, as a commit alone.
-        bool cancelled = false;
         runWaiting(
             db,
             [&] {
-                outcome = Dialect::of(db).sendAtOnce(db, statements, rows, error, true);
-                return true;
+                outcome = Dialect::of(db).sendAtOnce(db, statements, rows, error, false);
+                return outcome != AtOnce::Failed;
             },
-            false, cancelled);
+            true, cancelled);
         cutOff = watch.cutOff();
     }
     switch (outcome) {
     case AtOnce::Unavailable:
         return std::nullopt;
     case AtOnce::Failed:
-        throw AppError(cutOff ? stalled(db, error) : failure(db, error));
+        throw AppError(cancelled ? cancelledMessage() : cutOff ? stalled(db, error) : failure(db, error));
     case AtOnce::Done:
         break;
     }
-    transaction.m_open = false; // committed by the server
+    // The commit on its own: sent with the statements, its answer stayed in
+    // the server's buffer until the pipeline's end, and a server shut down in
+    // between had committed a voucher the clerk was told had failed.
+    transaction.commit();
     return rows;
 }
 

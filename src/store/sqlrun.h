@@ -29,9 +29,9 @@ struct BoundStatement
     Params params;
 };
 class Transaction;
-// Runs the statements in the open Transaction and commits it, all sent to the
-// server at once, where the engine and the moment allow it (PostgreSQL, the
-// connection idle in the transaction): the first column of the last
+// Runs the statements in the open Transaction, all sent to the server at once,
+// and then commits it, where the engine and the moment allow it (PostgreSQL,
+// the connection idle in the transaction): the first column of the last
 // statement's rows. Nothing (std::nullopt) where they do not, and nothing was
 // sent: the caller then runs them one by one and commits. Throws AppError as
 // run() does; the transaction is then rolled back by its end.
