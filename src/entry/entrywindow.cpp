@@ -20,6 +20,8 @@ namespace {
 
 constexpr int windowWidth = 995, windowHeight = 718;
 
+} // namespace
+
 QLabel *headerLabel(const QString &text, int x, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
@@ -30,8 +32,6 @@ QLabel *headerLabel(const QString &text, int x, QWidget *parent)
     label->move(x, 2);
     return label;
 }
-
-} // namespace
 
 EntryWindow::EntryWindow(QWidget *parent) : QWidget(parent)
 {

@@ -16,6 +16,7 @@ class SearchDoor;
 class QAction;
 class QComboBox;
 class QFrame;
+class QLabel;
 class QPushButton;
 class QTableView;
 
@@ -23,6 +24,9 @@ class QTableView;
 // new voucher ("1" where the mode is written out), a listed voucher loaded
 // ("2"), a new voucher being entered ("3").
 enum class EntryMode { Ready, Loaded, New };
+
+// A caption of the header, bold and green, on its top line at x.
+QLabel *headerLabel(const QString &text, int x, QWidget *parent);
 
 class EntryWindow : public QWidget
 {

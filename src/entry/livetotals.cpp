@@ -17,17 +17,6 @@ namespace {
 // Panel7 (which begins at 495).
 constexpr int voucherX = 304, dayX = 400, valueWidth = 90;
 
-QLabel *caption(const QString &text, int x, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    QFont bold = label->font();
-    bold.setBold(true);
-    label->setFont(bold);
-    label->setStyleSheet(QStringLiteral("color: #008000;"));
-    label->move(x, 2);
-    return label;
-}
-
 QLabel *value(const QString &name, int x, QWidget *parent)
 {
     auto *label = new QLabel(QStringLiteral("0"), parent);
@@ -56,8 +45,8 @@ double amountOf(const QLineEdit *field)
 
 LiveTotals::LiveTotals(EntryWindow &window, QAbstractItemModel *list) : QObject(&window), m_window(window)
 {
-    QLabel *voucherCaption = caption(QStringLiteral("전표 합계"), voucherX, &window);
-    QLabel *dayCaption = caption(QStringLiteral("일 합계"), dayX, &window);
+    QLabel *voucherCaption = headerLabel(QStringLiteral("전표 합계"), voucherX, &window);
+    QLabel *dayCaption = headerLabel(QStringLiteral("일 합계"), dayX, &window);
     m_voucher = value(QStringLiteral("lbVoucherTotal"), voucherX, &window);
     m_day = value(QStringLiteral("lbDayTotal"), dayX, &window);
     voucherCaption->setBuddy(m_voucher);

@@ -3,7 +3,6 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "store/connection.h"
-#include "store/dialect.h"
 #include "store/ledgerbook.h"
 #include "store/ledgerguard.h"
 #include "store/sqlrun.h"
@@ -71,23 +70,13 @@ void insertLine(QSqlDatabase db, const KeptLine &line)
 
 int count(QSqlDatabase db, const QString &where, const Params &params)
 {
-    QSqlQuery query = run(db, {QStringLiteral("Select Count(*) From Account_Jen_AA Where ") + where}, params);
-    return query.next() ? query.value(0).toInt() : 0;
+    return runValue(db, {QStringLiteral("Select Count(*) From Account_Jen_AA Where ") + where}, params).toInt();
 }
 
 int voucherLines(QSqlDatabase db, const QString &serialJen)
 {
     return count(db, QStringLiteral("rtrim(Serial_Jen) = :tbSerial_Jen"),
                  {{QStringLiteral(":tbSerial_Jen"), Str_DelSpace(serialJen)}});
-}
-
-// The drawing of a date's numbers waits for any other writer of that date, as
-// the save's does.
-void holdDate(QSqlDatabase db, const QString &dateText)
-{
-    const QString lock = Dialect::of(db).numberingLock();
-    if (!lock.isEmpty())
-        run(db, {lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
 }
 
 // The voucher's lines as the entry window loads them, in entry and side order.
@@ -146,11 +135,11 @@ SavedVoucher writeVoucher(QSqlDatabase db, const std::vector<KeptLine> &lines, c
 
 QString linkOf(QSqlDatabase db, const char *known, const char *wanted, const QString &serialJen)
 {
-    QSqlQuery query = run(db,
-                          {QStringLiteral("Select %1 From Voucher_Link Where %2 = :tbSerial_Jen")
-                               .arg(QLatin1String(wanted), QLatin1String(known))},
-                          {{QStringLiteral(":tbSerial_Jen"), Str_DelSpace(serialJen)}});
-    return query.next() ? Str_RTrim(query.value(0).toString()) : QString();
+    return Str_RTrim(runValue(db,
+                              {QStringLiteral("Select %1 From Voucher_Link Where %2 = :tbSerial_Jen")
+                                   .arg(QLatin1String(wanted), QLatin1String(known))},
+                              {{QStringLiteral(":tbSerial_Jen"), Str_DelSpace(serialJen)}})
+                         .toString());
 }
 
 // The text columns a line takes from its panel: what a reversal swaps.
@@ -201,7 +190,7 @@ SavedVoucher copyVoucher(const QString &dateText, const QString &branchCode, con
         throw AppError(toDate + QStringLiteral(" : 유효하지 않은 날짜 형식입니다."));
     QSqlDatabase db = account();
     Transaction transaction(db);
-    holdDate(db, toDate);
+    holdDateForNumbering(db, toDate);
     const std::vector<KeptLine> stored = voucherLinesOf(db, dateText, branchCode, serialJen);
     if (stored.empty())
         throw AppError(notStored(serialJen));
@@ -219,7 +208,7 @@ SavedVoucher reverseVoucher(const QString &dateText, const QString &branchCode, 
     const QString original = Str_DelSpace(serialJen);
     QSqlDatabase db = account();
     Transaction transaction(db);
-    holdDate(db, dateText);
+    holdDateForNumbering(db, dateText);
     const QString reversal = linkOf(db, "Reversed_Jen", "Serial_Jen", original);
     if (!reversal.isEmpty() && voucherLines(db, reversal) > 0)
         throw AppError(QStringLiteral("전표 %1은(는) 이미 전표 %2(으)로 역분개되었습니다. 다시 역분개할 수 없습니다.\n"
@@ -318,7 +307,7 @@ void restoreEntry(const DeletedEntry &entry)
     QSqlDatabase db = account();
     Transaction transaction(db);
     // Nobody draws a number of the date while the lines come back.
-    holdDate(db, entry.dateDay);
+    holdDateForNumbering(db, entry.dateDay);
     const QString refused = QStringLiteral("삭제한 항목을 되살릴 수 없습니다. ");
     const QString unchanged = QStringLiteral("\n데이타베이스는 바뀌지 않았습니다.");
     if (entry.voucherGone && voucherLines(db, entry.serialJen) > 0)
@@ -341,17 +330,16 @@ void restoreEntry(const DeletedEntry &entry)
 
 double dayTotal(const QString &dateText, const QString &branchCode)
 {
-    QSqlQuery query =
-        run(account(),
-            {
-                QStringLiteral("Select coalesce(sum(Cr_Amt), 0) From Account_Jen_AA"),
-                QStringLiteral("Where  rtrim(Date_Day) = :tbDate_Day and rtrim(Kubun_Bon) = :tbKubun_Bon"),
-                QStringLiteral("And    rtrim(Kubun_Jen) = '3' and rtrim(Form_Kubun) = 'A005'"),
-                QStringLiteral("And    rtrim(Serial_CrDr) = '01'"),
-            },
-            {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)},
-             {QStringLiteral(":tbKubun_Bon"), Str_RTrim(branchCode)}});
-    return query.next() ? query.value(0).toDouble() : 0;
+    return runValue(account(),
+                    {
+                        QStringLiteral("Select coalesce(sum(Cr_Amt), 0) From Account_Jen_AA"),
+                        QStringLiteral("Where  rtrim(Date_Day) = :tbDate_Day and rtrim(Kubun_Bon) = :tbKubun_Bon"),
+                        QStringLiteral("And    rtrim(Kubun_Jen) = '3' and rtrim(Form_Kubun) = 'A005'"),
+                        QStringLiteral("And    rtrim(Serial_CrDr) = '01'"),
+                    },
+                    {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)},
+                     {QStringLiteral(":tbKubun_Bon"), Str_RTrim(branchCode)}})
+        .toDouble();
 }
 
 } // namespace store

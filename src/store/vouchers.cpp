@@ -52,15 +52,6 @@ const QStringList lineCountStatement = {
 const QString debitSide = QStringLiteral("01");
 const QString creditSide = QStringLiteral("02");
 
-// The drawing of a date's numbers waits for any other writer of that date,
-// however the engine makes it wait (see Dialect::numberingLock).
-void holdDateForNumbering(QSqlDatabase db, const QString &dateText)
-{
-    const QString lock = Dialect::of(db).numberingLock();
-    if (!lock.isEmpty())
-        runValue(db, {lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
-}
-
 // The values both statements give one line from its panel: codes, names,
 // texts and amounts, and the time of the writing.
 Params lineValues(const LineFields &line)
@@ -249,6 +240,13 @@ QDateTime endDayFrom(const QString &storedText)
     return at.isValid() ? at.toLocalTime() : QDateTime();
 }
 
+void holdDateForNumbering(QSqlDatabase db, const QString &dateText)
+{
+    const QString lock = Dialect::of(db).numberingLock();
+    if (!lock.isEmpty())
+        runValue(db, {lock}, {{QStringLiteral(":tbDate_Day"), Str_RTrim(dateText)}});
+}
+
 QString Serial_Jen_MaxValue(const QString &dateText)
 {
     // The date is compared trimmed, as the lines' other statements compare it,
@@ -322,8 +320,8 @@ SavedVoucher saveNewVoucher(const NewVoucher &voucher)
     std::vector<QVariant> numbers;
     // The number is drawn inside the transaction that writes the lines, so
     // nobody else can draw it before they are stored. Where the engine can,
-    // the date's lock, the statement and the commit go to the server at once:
-    // the lock is then held for the server's own work only.
+    // the date's lock and the statement go to the server at once, and the
+    // commit right after them.
     Transaction transaction(db);
     ledger::signWrites(db);
     if (std::optional<std::vector<QVariant>> written =

@@ -115,6 +115,9 @@ QStringList entryNumbers(const QString &serialJen, const QString &dateDay);
 // The next voucher number of a date: the greatest well-formed stored number
 // (the date, a hyphen and eight digits) plus one.
 QString Serial_Jen_MaxValue(const QString &dateText);
+// Inside a write transaction, before a date's number is drawn: waits for any
+// other writer of that date, however the engine makes it wait.
+void holdDateForNumbering(QSqlDatabase db, const QString &dateText);
 // The voucher numbers that are not of that form, with their dates, as stored.
 struct MalformedNumber
 {

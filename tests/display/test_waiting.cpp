@@ -9,10 +9,8 @@
 #include "store/connection.h"
 
 #include <QDate>
-#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 #include <csignal>
@@ -142,14 +140,9 @@ private slots:
             QSKIP("a network server only");
         Desk desk(server(), storeVoucher);
         EntryWindow &w = desk.window();
-        QSqlQuery query(store::account());
-        QVERIFY(query.exec("SELECT pg_backend_pid()") && query.next());
-        const pid_t backend = pid_t(query.value(0).toInt());
-        query.finish();
-        QFile status(QString("/proc/%1/status").arg(backend));
-        QVERIFY(status.open(QIODevice::ReadOnly));
-        const pid_t postmaster =
-            pid_t(QString::fromLatin1(status.readAll()).section("PPid:", 1).section('\n', 0, 0).trimmed().toInt());
+        const ServerProcesses processes = serverProcessesOf(store::account());
+        const pid_t backend = processes.backend, postmaster = processes.postmaster;
+        QVERIFY(backend > 0);
         QVERIFY(postmaster > 1);
 
         loadAndCorrect(w);

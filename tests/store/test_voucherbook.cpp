@@ -8,6 +8,7 @@
 #include "store/ledgerbook.h"
 #include "store/sqlrun.h"
 #include "store/voucherbook.h"
+#include "store/voucherline.h"
 #include "support/testdb.h"
 
 #include <QTest>
@@ -22,37 +23,16 @@ const QString branch = QStringLiteral("00000");
 QStringList stored(TestDatabase &db)
 {
     QStringList lines;
-    for (const store::StoredLine &l : db.allLines())
-        lines << QStringList({l.Serial,
-                              l.Serial_Jen,
-                              l.Serial_Bun,
-                              l.Serial_CrDr,
-                              l.Month_Char,
-                              l.Year_Char,
-                              l.Date_Day,
-                              l.Table_Kubun,
-                              l.Kubun_Bon,
-                              l.Kubun_Jen,
-                              l.Kubun_Amt,
-                              l.Form_Kubun,
-                              l.Giel_Serial,
-                              l.Ac_JenCode,
-                              l.Ac_JenName,
-                              l.Ac_Text,
-                              l.Item_Code,
-                              l.Item_Name,
-                              l.Kubun_Code,
-                              l.Kubun_Name,
-                              l.Project_Code,
-                              l.Project_Name,
-                              l.Buser_Code,
-                              l.Buser_Name,
-                              l.Sawon_Code,
-                              l.Sawon_Name,
-                              QString::number(l.Cr_Amt, 'g', 17),
-                              QString::number(l.Dr_Amt, 'g', 17),
-                              l.End_Day_Text})
-                     .join(QLatin1Char('|'));
+    for (const store::StoredLine &l : db.allLines()) {
+        QStringList values;
+        for (const store::LineColumn &column : store::lineColumns()) {
+            if (column.stored)
+                values << l.*column.stored;
+            else if (column.storedAmount)
+                values << QString::number(l.*column.storedAmount, 'g', 17);
+        }
+        lines << (values << l.End_Day_Text).join(QLatin1Char('|'));
+    }
     return lines;
 }
 

@@ -6,7 +6,6 @@
 #include "base/error.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QHostAddress>
 #include <QSqlQuery>
 #include <QTcpServer>
@@ -120,14 +119,9 @@ private slots:
         TestDatabase db(server);
         store::setStatementTimeout(500);
         store::closeAccount();
-        QSqlQuery query(store::account());
-        QVERIFY(query.exec("SELECT pg_backend_pid()") && query.next());
-        const pid_t backend = pid_t(query.value(0).toInt());
-        query.finish();
-        QFile status(QString("/proc/%1/status").arg(backend));
-        QVERIFY(status.open(QIODevice::ReadOnly));
-        const QString parent = QString::fromLatin1(status.readAll()).section("PPid:", 1).section('\n', 0, 0).trimmed();
-        const pid_t postmaster = pid_t(parent.toInt());
+        const ServerProcesses processes = serverProcessesOf(store::account());
+        const pid_t backend = processes.backend, postmaster = processes.postmaster;
+        QVERIFY(backend > 0);
         QVERIFY(postmaster > 1);
         QCOMPARE(::kill(postmaster, SIGSTOP), 0);
         QCOMPARE(::kill(backend, SIGSTOP), 0);

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRandomGenerator>
+#include <QSqlQuery>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -268,4 +269,22 @@ QString PgServer::log() const
         return {};
     QFile file(m_folder->path() + QStringLiteral("/server.log"));
     return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+}
+
+ServerProcesses serverProcessesOf(QSqlDatabase db)
+{
+    ServerProcesses processes;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT pg_backend_pid()")) || !query.next())
+        return processes;
+    processes.backend = pid_t(query.value(0).toInt());
+    query.finish();
+    QFile status(QStringLiteral("/proc/%1/status").arg(processes.backend));
+    if (status.open(QIODevice::ReadOnly))
+        processes.postmaster = pid_t(QString::fromLatin1(status.readAll())
+                                         .section(QStringLiteral("PPid:"), 1)
+                                         .section(QLatin1Char('\n'), 0, 0)
+                                         .trimmed()
+                                         .toInt());
+    return processes;
 }

@@ -5,10 +5,12 @@
 // the server ask every TCP login for a password, for the login prompt's tests.
 #include "store/connection.h"
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <sys/types.h>
 
 class PgServer
 {
@@ -61,3 +63,12 @@ private:
     int m_port = 0;
     bool m_running = false;
 };
+
+// The server processes behind an open connection, for tests that stop the
+// server under it (SIGSTOP): its backend and the postmaster; 0 when unknown.
+struct ServerProcesses
+{
+    pid_t backend = 0;
+    pid_t postmaster = 0;
+};
+ServerProcesses serverProcessesOf(QSqlDatabase db);
