@@ -501,14 +501,16 @@ Engine engine()
 
 void closeAccount()
 {
-    forgetKeptStatements();
     const QString name = QString::fromLatin1(connectionName);
     if (QSqlDatabase::contains(name)) {
         {
             QSqlDatabase db = QSqlDatabase::database(name, false);
+            forgetKeptStatements(db);
             db.close();
         }
         QSqlDatabase::removeDatabase(name);
+    } else {
+        forgetKeptStatements(QSqlDatabase());
     }
     haveTarget = false;
     accountWasOpen = false;
@@ -519,7 +521,7 @@ void closeLostConnection(QSqlDatabase db)
     // Closing finalises the statements still open on it; the next account()
     // (or openExtra) finds it closed and opens it again.
     if (db.connectionName() == QLatin1String(connectionName))
-        forgetKeptStatements();
+        forgetKeptStatements(db);
     db.close();
 }
 

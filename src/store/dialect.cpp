@@ -11,11 +11,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
+#include <unordered_map>
 
 namespace store {
 
@@ -178,6 +180,87 @@ public:
     }
     QString begunWithin(const QString &) const override { return {}; }
 
+    AtOnce readRows(QSqlDatabase db, const BoundStatement &statement, Rows &rows, QSqlError &error) const override
+    {
+        sqlite3 *handle = driverHandle<sqlite3>(db, "sqlite3*", "sqlite3 *");
+        if (!handle)
+            return AtOnce::Unavailable;
+        const QString text = statement.lines.join(QLatin1Char('\n'));
+        Read &read = reads()[handle][text];
+        if (!read.statement) {
+            const QByteArray utf8 = text.toUtf8();
+            const int prepared =
+                sqlite3_prepare_v2(handle, utf8.constData(), int(utf8.size()), &read.statement, nullptr);
+            if (prepared != SQLITE_OK) {
+                error = failureOf(handle, prepared);
+                reads()[handle].erase(text);
+                return AtOnce::Failed;
+            }
+            std::vector<QByteArray> names;
+            for (int column = 0; column < sqlite3_column_count(read.statement); ++column)
+                names.emplace_back(sqlite3_column_name(read.statement, column));
+            read.columns = std::make_shared<const Rows::Columns>(std::move(names));
+        }
+        sqlite3_stmt *const query = read.statement;
+        for (const auto &[name, value] : statement.params) {
+            const int at = sqlite3_bind_parameter_index(query, name.toUtf8().constData());
+            if (at > 0)
+                bind(query, at, value);
+        }
+        rows = Rows(read.columns);
+        const int columns = read.columns->count();
+        // The lines of a voucher repeat most of their texts (date, branch,
+        // codes): a value as the row before had it shares that row's text.
+        const size_t width = size_t(columns);
+        std::vector<std::string> before(width);
+        std::vector<bool> known(width, false);
+        std::vector<QString> last(width);
+        rows.reserve(width * 8);
+        int stepped = SQLITE_ROW;
+        while ((stepped = sqlite3_step(query)) == SQLITE_ROW) {
+            for (int column = 0; column < columns; ++column) {
+                if (sqlite3_column_type(query, column) == SQLITE_FLOAT) {
+                    // To its last digit: the engine's own text rounds to 15.
+                    rows.append(
+                        QString::number(sqlite3_column_double(query, column), 'g', QLocale::FloatingPointShortest));
+                    known[size_t(column)] = false;
+                    continue;
+                }
+                const char *value = reinterpret_cast<const char *>(sqlite3_column_text(query, column));
+                const size_t size = size_t(sqlite3_column_bytes(query, column));
+                std::string &was = before[size_t(column)];
+                QString &shared = last[size_t(column)];
+                if (!value) {
+                    shared = QString();
+                    known[size_t(column)] = false;
+                } else if (!known[size_t(column)] || was.size() != size || memcmp(was.data(), value, size) != 0) {
+                    was.assign(value, size);
+                    known[size_t(column)] = true;
+                    shared = size == 0 ? QString(QLatin1String("")) : QString::fromUtf8(value, qsizetype(size));
+                }
+                rows.append(shared);
+            }
+        }
+        const bool done = stepped == SQLITE_DONE;
+        if (!done)
+            error = failureOf(handle, stepped);
+        sqlite3_reset(query);
+        sqlite3_clear_bindings(query);
+        return done ? AtOnce::Done : AtOnce::Failed;
+    }
+
+    void forgetReads(const QSqlDatabase &db) const override
+    {
+        sqlite3 *handle = driverHandle<sqlite3>(db, "sqlite3*", "sqlite3 *");
+        // Every statement must be finalised before the driver can close the file.
+        const auto kept = reads().find(handle);
+        if (kept == reads().end())
+            return;
+        for (auto &[text, read] : kept->second)
+            sqlite3_finalize(read.statement);
+        reads().erase(kept);
+    }
+
     std::unique_ptr<Canceller> canceller(const QSqlDatabase &db) const override
     {
         sqlite3 *handle = driverHandle<sqlite3>(db, "sqlite3*", "sqlite3 *");
@@ -193,6 +276,54 @@ public:
     }
 
 private:
+    struct Read
+    {
+        sqlite3_stmt *statement = nullptr;
+        std::shared_ptr<const Rows::Columns> columns;
+    };
+    // The reads kept prepared, by connection and text.
+    static std::map<sqlite3 *, std::unordered_map<QString, Read>> &reads()
+    {
+        static std::map<sqlite3 *, std::unordered_map<QString, Read>> kept;
+        return kept;
+    }
+
+    // A value bound as the driver binds it: numbers as numbers, texts as
+    // text, so that comparisons take the same affinity.
+    static void bind(sqlite3_stmt *query, int at, const QVariant &value)
+    {
+        if (!value.isValid() || value.isNull()) {
+            if (value.typeId() == QMetaType::QString)
+                sqlite3_bind_text(query, at, "", 0, SQLITE_STATIC);
+            else
+                sqlite3_bind_null(query, at);
+            return;
+        }
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Bool:
+            sqlite3_bind_int64(query, at, value.toLongLong());
+            return;
+        case QMetaType::Double:
+            sqlite3_bind_double(query, at, value.toDouble());
+            return;
+        default: {
+            const QByteArray text = value.toString().toUtf8();
+            sqlite3_bind_text(query, at, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        }
+    }
+
+    // The failure as the driver reports it: the engine's message and code.
+    static QSqlError failureOf(sqlite3 *handle, int code)
+    {
+        return QSqlError(QStringLiteral("Unable to fetch row"), QString::fromUtf8(sqlite3_errmsg(handle)),
+                         QSqlError::StatementError, QString::number(code));
+    }
+
     static bool exec(QSqlDatabase db, const char *statement, QSqlError &error)
     {
         QSqlQuery query(db);
@@ -309,9 +440,6 @@ public:
         return true;
     }
 
-    // libpq's pipeline: every statement, then one synchronisation, in one
-    // write; the server runs them in turn and answers them all at once. Each text is prepared on
-    // the server once per connection, the first time in the same pipeline.
     QString begunWithin(const QString &milliseconds) const override
     {
         return QStringLiteral("1 / (case when clock_timestamp() - transaction_timestamp()"
@@ -323,7 +451,58 @@ public:
                       QSqlError &error, bool thenCommit) const override
     {
         PGconn *connection = libpq(db);
-        if (!connection || PQtransactionStatus(connection) != PQTRANS_INTRANS || !PQenterPipelineMode(connection))
+        if (!connection || PQtransactionStatus(connection) != PQTRANS_INTRANS)
+            return AtOnce::Unavailable;
+        return pipeline(connection, statements, thenCommit, error, [&](const PGresult *result) {
+            lastRows.clear();
+            for (int row = 0; row < PQntuples(result); ++row)
+                lastRows.push_back(
+                    PQgetisnull(result, row, 0) ? QVariant() : QVariant(QString::fromUtf8(PQgetvalue(result, row, 0))));
+        });
+    }
+
+    // One exchange, as a save's: the statement's prepare the first time, and
+    // its run.
+    AtOnce readRows(QSqlDatabase db, const BoundStatement &statement, Rows &rows, QSqlError &error) const override
+    {
+        PGconn *connection = libpq(db);
+        if (!connection)
+            return AtOnce::Unavailable;
+        const PGTransactionStatusType state = PQtransactionStatus(connection);
+        if (state != PQTRANS_IDLE && state != PQTRANS_INTRANS && state != PQTRANS_INERROR)
+            return AtOnce::Unavailable;
+        std::shared_ptr<const Rows::Columns> &columns =
+            preparedOn(connection).columns[statement.lines.join(QLatin1Char('\n'))];
+        return pipeline(connection, {statement}, false, error, [&](const PGresult *result) {
+            const int count = PQnfields(result);
+            if (!columns || columns->count() != count) {
+                std::vector<QByteArray> names;
+                for (int column = 0; column < count; ++column)
+                    names.emplace_back(PQfname(result, column));
+                columns = std::make_shared<const Rows::Columns>(std::move(names));
+            }
+            rows = Rows(columns);
+            rows.reserve(size_t(PQntuples(result)) * size_t(count));
+            for (int row = 0; row < PQntuples(result); ++row)
+                for (int column = 0; column < count; ++column)
+                    rows.append(PQgetisnull(result, row, column) ? QString()
+                                                                 : QString::fromUtf8(PQgetvalue(result, row, column),
+                                                                                     PQgetlength(result, row, column)));
+        });
+    }
+
+    // The server session ends with the connection, and its statements with it.
+    void forgetReads(const QSqlDatabase &) const override {}
+
+private:
+    // libpq's pipeline: every statement, then one synchronisation, in one
+    // write; the server runs them in turn and answers them all at once. Each
+    // text is prepared on the server once per connection, the first time in
+    // the same pipeline. lastRows is given each statement's rows in turn.
+    static AtOnce pipeline(PGconn *connection, const std::vector<BoundStatement> &statements, bool thenCommit,
+                           QSqlError &error, const std::function<void(const PGresult *)> &lastRows)
+    {
+        if (!PQenterPipelineMode(connection))
             return AtOnce::Unavailable;
         Prepared &prepared = preparedOn(connection);
         std::vector<QByteArray> newNames;
@@ -368,11 +547,7 @@ public:
                 ending = 2;
                 break;
             case PGRES_TUPLES_OK:
-                lastRows.clear();
-                for (int row = 0; row < PQntuples(result); ++row)
-                    lastRows.push_back(PQgetisnull(result, row, 0)
-                                           ? QVariant()
-                                           : QVariant(QString::fromUtf8(PQgetvalue(result, row, 0))));
+                lastRows(result);
                 break;
             case PGRES_COMMAND_OK:
             case PGRES_PIPELINE_ABORTED:
@@ -395,21 +570,21 @@ public:
         return AtOnce::Done;
     }
 
-private:
     // The statements prepared on one server session (a new connection, even
     // at the same address, has another server process).
     struct Prepared
     {
         int backend = 0;
         int count = 0;
-        std::map<QByteArray, QByteArray> names; // by text
+        std::map<QByteArray, QByteArray> names;                          // by text
+        std::map<QString, std::shared_ptr<const Rows::Columns>> columns; // of a read, by text
     };
     static Prepared &preparedOn(PGconn *connection)
     {
         static std::map<PGconn *, Prepared> sessions;
         Prepared &prepared = sessions[connection];
         if (prepared.backend != PQbackendPID(connection))
-            prepared = Prepared{PQbackendPID(connection), 0, {}};
+            prepared = Prepared{PQbackendPID(connection), 0, {}, {}};
         return prepared;
     }
 
@@ -422,24 +597,35 @@ private:
     };
     static Positional positionalOf(const BoundStatement &statement)
     {
-        static const QRegularExpression parameter(QStringLiteral("(?<![:\\w]):(\\w+)"));
-        QString text = statement.lines.join(QLatin1Char('\n'));
-        std::vector<QString> order;
-        QString rewritten;
-        qsizetype last = 0;
-        for (const QRegularExpressionMatch &match : parameter.globalMatch(text)) {
-            const QString name = match.captured(0);
-            const auto at = std::find(order.begin(), order.end(), name);
-            const size_t number = size_t(at - order.begin()) + 1;
-            if (at == order.end())
-                order.push_back(name);
-            rewritten += QStringView(text).mid(last, match.capturedStart() - last);
-            rewritten += QLatin1Char('$') + QString::number(number);
-            last = match.capturedEnd();
+        // The numbering depends on the text alone: found once per text.
+        struct Numbered
+        {
+            QByteArray text;
+            std::vector<QString> order;
+        };
+        static std::unordered_map<QString, Numbered> numbered;
+        const QString text = statement.lines.join(QLatin1Char('\n'));
+        auto found = numbered.find(text);
+        if (found == numbered.end()) {
+            static const QRegularExpression parameter(QStringLiteral("(?<![:\\w]):(\\w+)"));
+            std::vector<QString> order;
+            QString rewritten;
+            qsizetype last = 0;
+            for (const QRegularExpressionMatch &match : parameter.globalMatch(text)) {
+                const QString name = match.captured(0);
+                const auto at = std::find(order.begin(), order.end(), name);
+                const size_t number = size_t(at - order.begin()) + 1;
+                if (at == order.end())
+                    order.push_back(name);
+                rewritten += QStringView(text).mid(last, match.capturedStart() - last);
+                rewritten += QLatin1Char('$') + QString::number(number);
+                last = match.capturedEnd();
+            }
+            rewritten += QStringView(text).mid(last);
+            found = numbered.emplace(text, Numbered{rewritten.toUtf8(), std::move(order)}).first;
         }
-        rewritten += QStringView(text).mid(last);
-        Positional positional{rewritten.toUtf8(), {}};
-        for (const QString &name : order) {
+        Positional positional{found->second.text, {}};
+        for (const QString &name : found->second.order) {
             const auto value = std::find_if(statement.params.begin(), statement.params.end(),
                                             [&](const auto &param) { return param.first == name; });
             positional.values.push_back(value == statement.params.end() ? std::nullopt : textOf(value->second));

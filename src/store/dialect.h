@@ -102,6 +102,13 @@ public:
     virtual AtOnce sendAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements,
                               std::vector<QVariant> &lastRows, QSqlError &error, bool thenCommit) const = 0;
 
+    // Runs a read through the engine's library, kept prepared by its text on
+    // this connection: every value of its rows as text. Unavailable where
+    // the driver's handle is not the engine's (nothing was run).
+    virtual AtOnce readRows(QSqlDatabase db, const BoundStatement &statement, Rows &rows, QSqlError &error) const = 0;
+    // Lets go of the reads kept prepared on a connection that is being closed.
+    virtual void forgetReads(const QSqlDatabase &db) const = 0;
+
     // A condition (for a WHERE) that fails with an error when the open
     // transaction began more than the bound number of milliseconds ago:
     // work a stalled server takes up again after the program gave up on it is

@@ -10,6 +10,8 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlRecord>
+#include <charconv>
 #include <unordered_map>
 
 namespace store {
@@ -328,10 +330,123 @@ QVariant runValue(QSqlDatabase db, const QStringList &lines, const Params &param
     return value;
 }
 
-void forgetKeptStatements()
+void forgetKeptStatements(const QSqlDatabase &db)
 {
     kept.clear();
     lent.clear();
+    if (db.isOpen())
+        Dialect::of(db).forgetReads(db);
+}
+
+int Rows::Columns::position(const char *name) const
+{
+    for (const auto &[literal, at] : m_found)
+        if (literal == name)
+            return at;
+    int at = -1;
+    for (int column = 0; column < count() && at < 0; ++column)
+        if (qstricmp(m_names[size_t(column)].constData(), name) == 0)
+            at = column;
+    m_found.emplace_back(name, at);
+    return at;
+}
+
+const QString &Rows::text(size_t row, int column) const
+{
+    static const QString none;
+    if (column < 0 || !m_columns || column >= m_columns->count())
+        return none;
+    return m_values[row * size_t(m_columns->count()) + size_t(column)];
+}
+
+double Rows::number(size_t row, int column) const
+{
+    // An engine's number is plain ASCII: read without the locale's machinery
+    // where it is short, as amounts are.
+    const QString &value = text(row, column);
+    char digits[32];
+    if (value.size() < qsizetype(sizeof digits)) {
+        const qsizetype size = value.size();
+        bool plain = true;
+        for (qsizetype i = 0; i < size && plain; ++i) {
+            const char16_t c = value.at(i).unicode();
+            plain = c < 0x80;
+            digits[i] = char(c);
+        }
+        double number = 0;
+        const auto [end, fault] = std::from_chars(digits, digits + size, number);
+        if (plain && fault == std::errc() && end == digits + size)
+            return number;
+    }
+    return value.toDouble();
+}
+
+namespace {
+
+// The rows of a query read through the driver, where the engine's library
+// cannot be reached.
+Rows rowsOf(QSqlQuery query)
+{
+    std::vector<QByteArray> names;
+    const QSqlRecord record = query.record();
+    for (int column = 0; column < record.count(); ++column)
+        names.push_back(record.fieldName(column).toUtf8());
+    Rows rows(std::make_shared<const Rows::Columns>(std::move(names)));
+    while (query.next())
+        for (int column = 0; column < record.count(); ++column) {
+            const QVariant value = query.value(column);
+            rows.append(value.isNull() ? QString() : value.toString());
+        }
+    return rows;
+}
+
+} // namespace
+
+Rows read(QSqlDatabase db, const QStringList &lines, const Params &params)
+{
+    if (!keeps(db))
+        return rowsOf(run(db, lines, params));
+    checkStorable(params);
+    BoundStatement statement{lines, params};
+    for (auto &[name, value] : statement.params)
+        if (value.typeId() == QMetaType::QString && value.toString().isNull())
+            value = QString(QLatin1String(""));
+    for (int attempt = 0;; ++attempt) {
+        if (openTransactions == 0 && db.isOpen() && Dialect::of(db).dropped(db))
+            reopen(db);
+        Rows rows;
+        QSqlError error;
+        AtOnce outcome = AtOnce::Unavailable;
+        bool cutOff = false;
+        bool cancelled = false;
+        {
+            StatementWatch watch(db, watchTime());
+            runWaiting(
+                db,
+                [&] {
+                    outcome = Dialect::of(db).readRows(db, statement, rows, error);
+                    return outcome != AtOnce::Failed;
+                },
+                true, cancelled);
+            cutOff = watch.cutOff();
+        }
+        switch (outcome) {
+        case AtOnce::Unavailable:
+            return rowsOf(run(db, lines, params));
+        case AtOnce::Done:
+            return rows;
+        case AtOnce::Failed:
+            break;
+        }
+        if (cancelled)
+            throw AppError(cancelledMessage());
+        if (cutOff)
+            throw AppError(stalled(db, error));
+        // Reading changes nothing: on a connection found lost it is tried
+        // once more on a new one.
+        if (attempt > 0 || !reconnectedForRetry(db, error))
+            throw AppError(failure(db, error));
+    }
 }
 
 void exec(QSqlDatabase db, const QString &sql)

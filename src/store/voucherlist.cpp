@@ -10,8 +10,6 @@
 #include "store/connection.h"
 #include "store/sqlrun.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <utility>
 #include <vector>
 
@@ -81,55 +79,30 @@ Params dayAndBranch(const QString &dateText, const QString &branchCode)
             {QStringLiteral(":tbKubun_Bon"), Str_RTrim(branchCode)}};
 }
 
-// The values of the current row by column name. A lookup by name on the query
-// builds the result's whole record for every value; here the record is read
-// once per result, each name is found in it once by the same rule (its case
-// does not matter, for the server reports names in lower case), and its
-// position is kept for the following rows.
-class Columns
+std::vector<ListRow> listRows(const Rows &found)
 {
-public:
-    explicit Columns(const QSqlQuery &query) : m_query(query), m_record(query.record()) {}
-    QVariant value(const char *column) const { return m_query.value(position(column)); }
-    QString text(const char *column) const { return value(column).toString(); }
-    double number(const char *column) const { return value(column).toDouble(); }
-
-private:
-    int position(const char *column) const
-    {
-        for (const auto &[name, at] : m_positions)
-            if (name == column)
-                return at;
-        const int at = m_record.indexOf(QLatin1String(column));
-        m_positions.emplace_back(column, at);
-        return at;
-    }
-
-    const QSqlQuery &m_query;
-    QSqlRecord m_record;
-    mutable std::vector<std::pair<const char *, int>> m_positions; // by the caller's literal
-};
-
-std::vector<ListRow> listRows(QSqlQuery query)
-{
-    std::vector<ListRow> rows;
-    const Columns columns(query);
-    while (query.next()) {
-        ListRow row;
-        row.serial_jen = columns.text("serial_jen");
-        row.serial_bun = columns.text("serial_bun");
-        row.Date_day = columns.text("Date_day");
-        row.total = columns.text("total");
-        row.ac_text1 = columns.text("ac_text1");
-        row.ac_text2 = columns.text("ac_text2");
-        row.serial_ttt = columns.text("serial_ttt");
-        row.ac_jencode1 = columns.text("ac_jencode1");
-        row.ac_JenName1 = columns.text("ac_JenName1");
-        row.Cr_Amt1 = columns.number("Cr_Amt1");
-        row.ac_jencode2 = columns.text("ac_jencode2");
-        row.ac_JenName2 = columns.text("ac_JenName2");
-        row.Dr_Amt2 = columns.number("Dr_Amt2");
-        rows.push_back(row);
+    const int serial_jen = found.column("serial_jen"), serial_bun = found.column("serial_bun"),
+              Date_day = found.column("Date_day"), total = found.column("total"), ac_text1 = found.column("ac_text1"),
+              ac_text2 = found.column("ac_text2"), serial_ttt = found.column("serial_ttt"),
+              ac_jencode1 = found.column("ac_jencode1"), ac_JenName1 = found.column("ac_JenName1"),
+              Cr_Amt1 = found.column("Cr_Amt1"), ac_jencode2 = found.column("ac_jencode2"),
+              ac_JenName2 = found.column("ac_JenName2"), Dr_Amt2 = found.column("Dr_Amt2");
+    std::vector<ListRow> rows(found.size());
+    for (size_t i = 0; i < found.size(); ++i) {
+        ListRow &row = rows[i];
+        row.serial_jen = found.text(i, serial_jen);
+        row.serial_bun = found.text(i, serial_bun);
+        row.Date_day = found.text(i, Date_day);
+        row.total = found.text(i, total);
+        row.ac_text1 = found.text(i, ac_text1);
+        row.ac_text2 = found.text(i, ac_text2);
+        row.serial_ttt = found.text(i, serial_ttt);
+        row.ac_jencode1 = found.text(i, ac_jencode1);
+        row.ac_JenName1 = found.text(i, ac_JenName1);
+        row.Cr_Amt1 = found.number(i, Cr_Amt1);
+        row.ac_jencode2 = found.text(i, ac_jencode2);
+        row.ac_JenName2 = found.text(i, ac_JenName2);
+        row.Dr_Amt2 = found.number(i, Dr_Amt2);
     }
     return rows;
 }
@@ -143,24 +116,24 @@ QString branchCode(int position)
 
 QStringList branchList()
 {
-    QSqlQuery query =
-        run(account(),
-            {
-                QStringLiteral(" Select  Kubun_Code, ( rtrim(Kubun_Name) || '/' || rtrim(Kubun_JangSo) ) As Total"),
-                QStringLiteral(" From    Kubun_Table"),
-                QStringLiteral(" Order   By   Kubun_Code"),
-            });
+    const Rows found =
+        read(account(),
+             {
+                 QStringLiteral(" Select  Kubun_Code, ( rtrim(Kubun_Name) || '/' || rtrim(Kubun_JangSo) ) As Total"),
+                 QStringLiteral(" From    Kubun_Table"),
+                 QStringLiteral(" Order   By   Kubun_Code"),
+             });
     QStringList branches;
-    const Columns columns(query);
-    while (query.next())
-        branches << columns.text("Total");
+    const int total = found.column("Total");
+    for (size_t i = 0; i < found.size(); ++i)
+        branches << found.text(i, total);
     return branches;
 }
 
 std::vector<ListRow> listVouchers(const QString &dateText, const QString &branchCode)
 {
     const LineFilter filter{byDayAndBranch, QStringLiteral("and rtrim(t.Form_Kubun) = 'A005'")};
-    return listRows(run(account(), listingStatement(filter, true), dayAndBranch(dateText, branchCode)));
+    return listRows(read(account(), listingStatement(filter, true), dayAndBranch(dateText, branchCode)));
 }
 
 ListScreen listVoucherScreen(const QString &dateText, const QString &branchCode, const QString &afterJen, int vouchers)
@@ -179,7 +152,7 @@ ListScreen listVoucherScreen(const QString &dateText, const QString &branchCode,
     params.emplace_back(QStringLiteral(":tbAfter"), afterJen);
     params.emplace_back(QStringLiteral(":tbVouchers"), vouchers + 1);
     ListScreen screen;
-    screen.rows = listRows(run(account(), listingStatement(filter, true), params));
+    screen.rows = listRows(read(account(), listingStatement(filter, true), params));
     // The rows come in voucher order: those of a voucher past the screen go.
     QString last;
     int counted = 0;
@@ -206,7 +179,7 @@ std::vector<ListRow> listVouchersOriginal(const QString &dateText, const QString
         QStringLiteral("where      t.Date_Day || t.Kubun_Bon like (:tbDKubun)  and rtrim(t.kubun_jen) = '3'"),
         QStringLiteral("and rtrim(t.Form_Kubun) = 'A005'")};
     const QString pattern = QLatin1Char('%') + dateText + branchCode + QLatin1Char('%');
-    return listRows(run(account(), listingStatement(filter, false), {{QStringLiteral(":tbDKubun"), pattern}}));
+    return listRows(read(account(), listingStatement(filter, false), {{QStringLiteral(":tbDKubun"), pattern}}));
 }
 
 std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &branchCode, const QString &relocateKey)
@@ -216,36 +189,41 @@ std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &
         byDayAndBranch, QStringLiteral("and rtrim(t.serial_jen) = :tbSerial_jen  and  rtrim(t.Form_Kubun) = 'A005'")};
     Params params = dayAndBranch(dateText, branchCode);
     params.emplace_back(QStringLiteral(":tbSerial_jen"), Str_DelSpace(relocateKey));
-    return listRows(run(account(), listingStatement(filter, true), params));
+    return listRows(read(account(), listingStatement(filter, true), params));
 }
 
 std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &serialJen)
 {
-    QSqlQuery query =
-        run(account(),
-            {
-                // End_Day also as the store's own text of it, which a correction compares.
-                QStringLiteral("select *, cast(End_Day as varchar(40)) As End_Day_Text"),
-                QStringLiteral("From   Account_Jen_AA"),
-                QStringLiteral("where  rtrim(Date_Day) || rtrim(kubun_bon)   =    :tbDayBon"),
-                QStringLiteral("and  rtrim(serial_jen) =  :tbSerial_jen      and  rtrim(kubun_jen) = '3'"),
-                QStringLiteral("and  rtrim(Form_Kubun) = 'A005'"),
-                QStringLiteral("order  by  serial_bun,  serial_crdr"),
-            },
-            {{QStringLiteral(":tbDayBon"), dayBon}, {QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}});
-    std::vector<StoredLine> lines;
-    const Columns columns(query);
-    while (query.next()) {
-        StoredLine line;
-        for (const LineColumn &column : lineColumns()) {
+    const Rows found =
+        read(account(),
+             {
+                 // End_Day also as the store's own text of it, which a correction compares.
+                 QStringLiteral("select *, cast(End_Day as varchar(40)) As End_Day_Text"),
+                 QStringLiteral("From   Account_Jen_AA"),
+                 QStringLiteral("where  rtrim(Date_Day) || rtrim(kubun_bon)   =    :tbDayBon"),
+                 QStringLiteral("and  rtrim(serial_jen) =  :tbSerial_jen      and  rtrim(kubun_jen) = '3'"),
+                 QStringLiteral("and  rtrim(Form_Kubun) = 'A005'"),
+                 QStringLiteral("order  by  serial_bun,  serial_crdr"),
+             },
+             {{QStringLiteral(":tbDayBon"), dayBon}, {QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}});
+    std::vector<int> positions;
+    for (const LineColumn &column : lineColumns())
+        positions.push_back(found.column(column.name));
+    const int endDayText = found.column("End_Day_Text");
+    std::vector<StoredLine> lines(found.size());
+    for (size_t i = 0; i < found.size(); ++i) {
+        StoredLine &line = lines[i];
+        for (size_t c = 0; c < lineColumns().size(); ++c) {
+            const LineColumn &column = lineColumns()[c];
             if (column.stored)
-                line.*column.stored = columns.text(column.name);
+                line.*column.stored = found.text(i, positions[c]);
             else if (column.storedAmount)
-                line.*column.storedAmount = columns.number(column.name);
+                line.*column.storedAmount = found.number(i, positions[c]);
         }
-        line.End_Day_Text = columns.value("End_Day_Text").toString();
-        line.End_Day = endDayFrom(line.End_Day_Text);
-        lines.push_back(line);
+        line.End_Day_Text = found.text(i, endDayText);
+        // The lines of a voucher are mostly written at one moment.
+        line.End_Day = i > 0 && line.End_Day_Text == lines[i - 1].End_Day_Text ? lines[i - 1].End_Day
+                                                                               : endDayFrom(line.End_Day_Text);
     }
     return lines;
 }
@@ -254,21 +232,20 @@ QStringList entryNumbers(const QString &serialJen, const QString &dateDay)
 {
     // Trimmed, because the entry number is read as a whole number; ordered, so
     // that the panels are gone through in entry order on every engine.
-    QSqlQuery query =
-        run(account(),
-            {
-                QStringLiteral("select DISTINCT rtrim(serial_bun) AS serial_bun"),
-                QStringLiteral("From   Account_Jen_AA"),
-                QStringLiteral("where  rtrim(serial_jen)    = :tbSerial_jen   and  rtrim(kubun_jen) = '3'"),
-                QStringLiteral("and  rtrim(date_day) = :tbSerial_day   and  rtrim(Form_Kubun) = 'A005'"),
-                QStringLiteral("order  by  serial_bun"),
-            },
-            {{QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)},
-             {QStringLiteral(":tbSerial_day"), Str_RTrim(dateDay)}});
+    const Rows found =
+        read(account(),
+             {
+                 QStringLiteral("select DISTINCT rtrim(serial_bun) AS serial_bun"),
+                 QStringLiteral("From   Account_Jen_AA"),
+                 QStringLiteral("where  rtrim(serial_jen)    = :tbSerial_jen   and  rtrim(kubun_jen) = '3'"),
+                 QStringLiteral("and  rtrim(date_day) = :tbSerial_day   and  rtrim(Form_Kubun) = 'A005'"),
+                 QStringLiteral("order  by  serial_bun"),
+             },
+             {{QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)},
+              {QStringLiteral(":tbSerial_day"), Str_RTrim(dateDay)}});
     QStringList numbers;
-    const Columns columns(query);
-    while (query.next())
-        numbers << columns.text("serial_bun");
+    for (size_t i = 0; i < found.size(); ++i)
+        numbers << found.text(i, 0);
     return numbers;
 }
 
