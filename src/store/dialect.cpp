@@ -453,8 +453,9 @@ public:
         PGconn *connection = libpq(db);
         if (!connection || PQtransactionStatus(connection) != PQTRANS_INTRANS)
             return AtOnce::Unavailable;
-        return pipeline(connection, statements, thenCommit, error, [&](const PGresult *result) {
-            lastRows.clear();
+        return pipeline(connection, statements, thenCommit, error, [&](const PGresult *result, bool first) {
+            if (first)
+                lastRows.clear();
             for (int row = 0; row < PQntuples(result); ++row)
                 lastRows.push_back(
                     PQgetisnull(result, row, 0) ? QVariant() : QVariant(QString::fromUtf8(PQgetvalue(result, row, 0))));
@@ -466,29 +467,56 @@ public:
     AtOnce readRows(QSqlDatabase db, const BoundStatement &statement, Rows &rows, QSqlError &error) const override
     {
         PGconn *connection = libpq(db);
-        if (!connection)
+        if (!connection || PQpipelineStatus(connection) != PQ_PIPELINE_OFF)
             return AtOnce::Unavailable;
+        // The driver reads the end of a statement's answer only when it starts
+        // the next statement; it is read here as the driver would.
+        while (PQisBusy(connection) || PQtransactionStatus(connection) == PQTRANS_ACTIVE) {
+            PGresult *pending = PQgetResult(connection);
+            if (!pending)
+                break;
+            PQclear(pending);
+        }
         const PGTransactionStatusType state = PQtransactionStatus(connection);
         if (state != PQTRANS_IDLE && state != PQTRANS_INTRANS && state != PQTRANS_INERROR)
             return AtOnce::Unavailable;
-        std::shared_ptr<const Rows::Columns> &columns =
-            preparedOn(connection).columns[statement.lines.join(QLatin1Char('\n'))];
-        return pipeline(connection, {statement}, false, error, [&](const PGresult *result) {
+        Prepared &prepared = preparedOn(connection);
+        std::shared_ptr<const Rows::Columns> &columns = prepared.columns[statement.lines.join(QLatin1Char('\n'))];
+        const auto take = [&](const PGresult *result, bool first) {
             const int count = PQnfields(result);
-            if (!columns || columns->count() != count) {
-                std::vector<QByteArray> names;
-                for (int column = 0; column < count; ++column)
-                    names.emplace_back(PQfname(result, column));
-                columns = std::make_shared<const Rows::Columns>(std::move(names));
+            if (first) {
+                if (!columns || columns->count() != count) {
+                    std::vector<QByteArray> names;
+                    for (int column = 0; column < count; ++column)
+                        names.emplace_back(PQfname(result, column));
+                    columns = std::make_shared<const Rows::Columns>(std::move(names));
+                }
+                rows = Rows(columns);
+                rows.reserve(size_t(PQntuples(result)) * size_t(count));
             }
-            rows = Rows(columns);
-            rows.reserve(size_t(PQntuples(result)) * size_t(count));
             for (int row = 0; row < PQntuples(result); ++row)
                 for (int column = 0; column < count; ++column)
                     rows.append(PQgetisnull(result, row, column) ? QString()
                                                                  : QString::fromUtf8(PQgetvalue(result, row, column),
                                                                                      PQgetlength(result, row, column)));
-        });
+        };
+        // Prepared already: run as it is, without the pipeline's bookkeeping.
+        const Positional positional = positionalOf(statement);
+        const auto known = prepared.names.find(positional.text);
+        if (known == prepared.names.end())
+            return pipeline(connection, {statement}, false, error, take);
+        std::vector<const char *> values;
+        for (const std::optional<QByteArray> &value : positional.values)
+            values.push_back(value ? value->constData() : nullptr);
+        PGresult *result = PQexecPrepared(connection, known->second.constData(), int(values.size()), values.data(),
+                                          nullptr, nullptr, 0);
+        const bool done = PQresultStatus(result) == PGRES_TUPLES_OK;
+        if (done)
+            take(result, true);
+        else
+            error = failureOf(connection, result);
+        PQclear(result);
+        return done ? AtOnce::Done : AtOnce::Failed;
     }
 
     // The server session ends with the connection, and its statements with it.
@@ -498,9 +526,11 @@ private:
     // libpq's pipeline: every statement, then one synchronisation, in one
     // write; the server runs them in turn and answers them all at once. Each
     // text is prepared on the server once per connection, the first time in
-    // the same pipeline. lastRows is given each statement's rows in turn.
+    // the same pipeline. lastRows is given each statement's rows in turn:
+    // all at once, or row by row where the connection was left in the driver's
+    // single-row mode (first: a statement's first rows).
     static AtOnce pipeline(PGconn *connection, const std::vector<BoundStatement> &statements, bool thenCommit,
-                           QSqlError &error, const std::function<void(const PGresult *)> &lastRows)
+                           QSqlError &error, const std::function<void(const PGresult *, bool first)> &lastRows)
     {
         if (!PQenterPipelineMode(connection))
             return AtOnce::Unavailable;
@@ -530,6 +560,7 @@ private:
         bool failed = !sent;
         if (!sent)
             error = failureOf(connection, nullptr);
+        bool first = true;
         for (int ending = 0; sent && ending < 2;) {
             PGresult *result = PQgetResult(connection);
             if (!result) {
@@ -546,11 +577,17 @@ private:
             case PGRES_PIPELINE_SYNC:
                 ending = 2;
                 break;
+            case PGRES_SINGLE_TUPLE:
+                lastRows(result, first);
+                first = false;
+                break;
             case PGRES_TUPLES_OK:
-                lastRows(result);
+                lastRows(result, first);
+                first = true;
                 break;
             case PGRES_COMMAND_OK:
             case PGRES_PIPELINE_ABORTED:
+                first = true;
                 break;
             default:
                 if (!failed)

@@ -340,13 +340,19 @@ void forgetKeptStatements(const QSqlDatabase &db)
 
 int Rows::Columns::position(const char *name) const
 {
+    // Found by the text's address, and checked: an address can be reused.
     for (const auto &[literal, at] : m_found)
-        if (literal == name)
+        if (literal == name && at >= 0 && qstricmp(m_names[size_t(at)].constData(), name) == 0)
             return at;
     int at = -1;
     for (int column = 0; column < count() && at < 0; ++column)
         if (qstricmp(m_names[size_t(column)].constData(), name) == 0)
             at = column;
+    for (auto &[literal, was] : m_found)
+        if (literal == name) {
+            was = at;
+            return at;
+        }
     m_found.emplace_back(name, at);
     return at;
 }

@@ -44,13 +44,13 @@ public:
         explicit Columns(std::vector<QByteArray> names) : m_names(std::move(names)) {}
         int count() const { return int(m_names.size()); }
         const QByteArray &name(int column) const { return m_names[size_t(column)]; }
-        // The position of the column named by a literal, whatever the case of
-        // either (the server reports names in lower case); -1 for none.
+        // The position of a named column, whatever the case of either (the
+        // server reports names in lower case); -1 for none.
         int position(const char *name) const;
 
     private:
         std::vector<QByteArray> m_names;
-        mutable std::vector<std::pair<const char *, int>> m_found; // by the caller's literal
+        mutable std::vector<std::pair<const char *, int>> m_found; // by the address of the name asked for
     };
 
     Rows() = default;

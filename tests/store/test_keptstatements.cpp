@@ -1,15 +1,19 @@
 // Statements kept prepared on the Account connection: run again with new
 // values, never under a caller still reading them, let go when a caller stops
 // reading early, dropped with the connection, and still usable after they
-// failed inside a transaction.
+// failed inside a transaction. Reads through the engine's library give what
+// the driver gives.
 #include "base/error.h"
 #include "store/connection.h"
 #include "store/sqlrun.h"
 #include "store/vouchers.h"
 #include "support/testdb.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 namespace {
@@ -52,6 +56,15 @@ bool sessionGone(QSqlDatabase db, const QString &backend)
     QSqlQuery query(db);
     return query.exec(QString("SELECT count(*) FROM pg_stat_activity WHERE pid = %1").arg(backend)) && query.next() &&
            query.value(0).toInt() == 0;
+}
+
+// The files this process holds open.
+QStringList openFiles()
+{
+    QStringList files;
+    for (const QFileInfo &link : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System))
+        files << link.symLinkTarget();
+    return files;
 }
 
 } // namespace
@@ -123,6 +136,77 @@ private slots:
         QCOMPARE(int(lines.size()), 2);
         QCOMPARE(lines[0].Cr_Amt, 8000.0);
         QCOMPARE(lines[1].Dr_Amt, 8000.0);
+    }
+
+    // Every value of every line as the driver reads it: texts in Hangul,
+    // empty and repeated from line to line or not, amounts to their last
+    // digit, a missing End_Day as no text.
+    void aReadGivesTheValuesTheDriverGives()
+    {
+        store::NewVoucher voucher = sampleVoucher(day, 0, {"01", "02", "03"});
+        voucher.entries[1].debit.acText.clear();
+        voucher.entries[2].credit.acName = QStringLiteral("외상매입금 (본사)");
+        store::saveNewVoucher(voucher);
+        store::exec(store::account(), "UPDATE Account_Jen_AA SET Cr_Amt = 0.30000000000000004 WHERE Serial_Bun = '01'");
+        store::exec(store::account(),
+                    "UPDATE Account_Jen_AA SET Dr_Amt = 123456789012.75, End_Day = NULL WHERE Serial_Bun = '02'");
+        const QStringList statement{QStringLiteral("SELECT * FROM Account_Jen_AA WHERE Date_Day = :tbDay"),
+                                    QStringLiteral("ORDER BY Serial_Bun, Serial_CrDr")};
+        for (int round = 0; round < 2; ++round) { // prepared, then kept
+            const store::Rows rows = store::read(store::account(), statement, {{":tbDay", day}});
+            QSqlQuery query = store::run(store::account(), statement, {{":tbDay", day}});
+            const QSqlRecord record = query.record();
+            size_t row = 0;
+            for (; query.next(); ++row) {
+                QVERIFY(row < rows.size());
+                for (int column = 0; column < record.count(); ++column) {
+                    const QByteArray name = record.fieldName(column).toUtf8();
+                    const int at = rows.column(name.constData());
+                    const QVariant value = query.value(column);
+                    if (value.typeId() == QMetaType::Double)
+                        QCOMPARE(rows.number(row, at), value.toDouble());
+                    else if (value.typeId() == QMetaType::QDateTime) // the server's text of it
+                        QCOMPARE(store::endDayFrom(rows.text(row, at)), value.toDateTime());
+                    else if (value.isNull())
+                        QVERIFY2(rows.text(row, at).isNull(), name.constData());
+                    else
+                        QCOMPARE(rows.text(row, at), value.toString());
+                }
+            }
+            QCOMPARE(rows.size(), row);
+            QCOMPARE(row, size_t(6));
+        }
+    }
+
+    // A read right after the driver's own statement (its answer read to the
+    // end, or not): the rows of the read, whole.
+    void aReadAfterTheDriversStatementGetsItsOwnRows()
+    {
+        addBranches();
+        for (const bool toTheEnd : {true, false}) {
+            QSqlQuery before = store::run(store::account(), branchesFrom, {{":tbFrom", "00001"}});
+            QVERIFY(before.next());
+            if (toTheEnd)
+                QCOMPARE(rest(before), QStringList({"00002", "00003"}));
+            const store::Rows rows = store::read(store::account(), branchesFrom, {{":tbFrom", "00000"}});
+            QCOMPARE(int(rows.size()), 4);
+            QCOMPARE(rows.text(3, 0).trimmed(), QString("00003"));
+        }
+        QSqlQuery after = store::run(store::account(), branchesFrom, {{":tbFrom", "00002"}});
+        QCOMPARE(rest(after), QStringList({"00002", "00003"}));
+    }
+
+    // Closing the store lets go of the file, reads kept prepared and all.
+    void closingLetsGoOfTheFile()
+    {
+        if (onPostgres())
+            QSKIP("a file only");
+        store::saveNewVoucher(sampleVoucher(day, 0, {"01"}));
+        QCOMPARE(int(store::loadVoucherLines(day + "00000", day + "-00000001").size()), 2);
+        const QString file = QFileInfo(store::parseTarget(database().setting()).file).canonicalFilePath();
+        QVERIFY(openFiles().contains(file));
+        store::closeAccount();
+        QVERIFY(!openFiles().contains(file));
     }
 
     // The connection lost and opened again: the statements prepared on the
