@@ -536,6 +536,8 @@ private:
             return AtOnce::Unavailable;
         Prepared &prepared = preparedOn(connection);
         std::vector<QByteArray> newNames;
+        // What each command sent is, in order: only the commit's answer is looked for.
+        std::vector<bool> isCommit;
         bool sent = true;
         for (const BoundStatement &statement : statements) {
             const Positional positional = positionalOf(statement);
@@ -545,26 +547,33 @@ private:
                 newNames.push_back(name);
                 sent = sent && PQsendPrepare(connection, name.constData(), positional.text.constData(),
                                              int(positional.values.size()), nullptr);
+                isCommit.push_back(false);
             }
+            isCommit.push_back(false);
             std::vector<const char *> values;
             for (const std::optional<QByteArray> &value : positional.values)
                 values.push_back(value ? value->constData() : nullptr);
             sent = sent && PQsendQueryPrepared(connection, name.constData(), int(values.size()), values.data(), nullptr,
                                                nullptr, 0);
         }
-        sent =
-            sent && (!thenCommit || PQsendQueryParams(connection, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0));
+        if (thenCommit) {
+            sent = sent && PQsendQueryParams(connection, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0);
+            isCommit.push_back(true);
+        }
         sent = sent && PQpipelineSync(connection);
-        // The answers: one result per prepare and per statement, then the
+        // The answers: the results of each command sent and an end, then the
         // synchronisation's. After the first failure the server skips the rest.
         bool failed = !sent;
+        bool committed = false;
         if (!sent)
             error = failureOf(connection, nullptr);
         bool first = true;
+        size_t command = 0;
         for (int ending = 0; sent && ending < 2;) {
             PGresult *result = PQgetResult(connection);
             if (!result) {
-                // The end of one statement's results; two in a row: nothing more comes.
+                // The end of one command's results; two in a row: nothing more comes.
+                ++command;
                 if (PQstatus(connection) == CONNECTION_BAD && ++ending) {
                     if (!failed)
                         error = failureOf(connection, nullptr);
@@ -573,6 +582,11 @@ private:
                 continue;
             }
             ending = 0;
+            // The commit's own answer tells whether the transaction was
+            // written: a server shutting down sends it, and then its farewell.
+            if (command < isCommit.size() && isCommit[command] && PQresultStatus(result) == PGRES_COMMAND_OK &&
+                qstrcmp(PQcmdStatus(result), "COMMIT") == 0)
+                committed = true;
             switch (PQresultStatus(result)) {
             case PGRES_PIPELINE_SYNC:
                 ending = 2;
@@ -597,7 +611,7 @@ private:
             PQclear(result);
         }
         PQexitPipelineMode(connection);
-        if (failed) {
+        if (failed && !committed) {
             // A statement whose prepare failed, or whose fate is unknown, is prepared again next time.
             for (const QByteArray &name : newNames)
                 for (auto it = prepared.names.begin(); it != prepared.names.end();)

@@ -98,7 +98,9 @@ public:
     // rest is skipped and the transaction can only be rolled back.
     // Unavailable where the engine cannot (a file) or the connection is not
     // idle in a transaction: nothing was sent.
-    // With thenCommit, a COMMIT follows them in the same exchange.
+    // With thenCommit, a COMMIT follows them in the same exchange, and Done
+    // tells that the commit's own answer came back: whatever failure follows
+    // it (a server shutting down) does not undo it.
     virtual AtOnce sendAtOnce(QSqlDatabase db, const std::vector<BoundStatement> &statements,
                               std::vector<QVariant> &lastRows, QSqlError &error, bool thenCommit) const = 0;
 

@@ -298,10 +298,12 @@ std::optional<std::vector<QVariant>> commitAtOnce(Transaction &transaction,
     bool cancelled = false;
     {
         StatementWatch watch(db, watchTime());
+        // The clerk's cancel stops a statement still waiting or running, and
+        // the commit with it; a commit under way goes on, and its answer says so.
         runWaiting(
             db,
             [&] {
-                outcome = Dialect::of(db).sendAtOnce(db, statements, rows, error, false);
+                outcome = Dialect::of(db).sendAtOnce(db, statements, rows, error, true);
                 return outcome != AtOnce::Failed;
             },
             true, cancelled);
@@ -315,10 +317,9 @@ std::optional<std::vector<QVariant>> commitAtOnce(Transaction &transaction,
     case AtOnce::Done:
         break;
     }
-    // The commit on its own: sent with the statements, its answer stayed in
-    // the server's buffer until the pipeline's end, and a server shut down in
-    // between had committed a voucher the clerk was told had failed.
-    transaction.commit();
+    // Committed: the commit's own answer came back (a server shutting down
+    // sends it before its farewell, and the farewell does not undo it).
+    transaction.m_open = false;
     return rows;
 }
 

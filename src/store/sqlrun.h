@@ -80,12 +80,12 @@ private:
 // Throws AppError as run() does.
 Rows read(QSqlDatabase db, const QStringList &lines, const Params &params = {});
 class Transaction;
-// Runs the statements in the open Transaction, all sent to the server at once,
-// and then commits it, where the engine and the moment allow it (PostgreSQL,
-// the connection idle in the transaction): the first column of the last
-// statement's rows. Nothing (std::nullopt) where they do not, and nothing was
-// sent: the caller then runs them one by one and commits. Throws AppError as
-// run() does; the transaction is then rolled back by its end.
+// Runs the statements in the open Transaction and commits it, all sent to the
+// server at once, where the engine and the moment allow it (PostgreSQL, the
+// connection idle in the transaction): the first column of the last
+// statement's rows. Committed when the commit's own answer says so. Nothing (std::nullopt) where they do not, and
+// nothing was sent: the caller then runs them one by one and commits. Throws AppError as run() does; the transaction is
+// then rolled back by its end.
 std::optional<std::vector<QVariant>> commitAtOnce(Transaction &transaction,
                                                   const std::vector<BoundStatement> &statements);
 
