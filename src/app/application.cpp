@@ -104,7 +104,7 @@ int runJeonpyo(int argc, char *argv[])
     store::setLoginPrompt(askLogin);
     // A statement held up by a stalled server or a lock ends with a message
     // instead of freezing the window.
-    store::setStatementTimeout(30000);
+    store::setStatementTimeout(store::windowStatementTimeout);
 
     SingleInstance instance(QStringLiteral("jeonpyo"), singleCopyKey());
     if (!instance.isFirst() && instance.handOver())

@@ -82,6 +82,8 @@ QString notOursMessage(const QString &file);
 // little later (see statementwatch.h).
 void setStatementTimeout(int milliseconds);
 int statementTimeout();
+// The window's time limit.
+inline constexpr int windowStatementTimeout = 30000;
 // Opens a connection under another name, to the same target (for concurrent work
 // in one process, such as the benchmark's clerks).
 QSqlDatabase openExtra(const QString &name, const Target &target);

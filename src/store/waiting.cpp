@@ -4,6 +4,7 @@
 #include "store/connection.h"
 #include "store/dialect.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -56,14 +57,8 @@ public:
             m_done = true;
             notify = std::move(m_notify);
         }
-        m_ended.notify_all();
         if (notify)
             notify();
-    }
-    bool endsWithin(std::chrono::milliseconds time)
-    {
-        std::unique_lock lock(m_mutex);
-        return m_ended.wait_for(lock, time, [this] { return m_done; });
     }
     bool cancelled() const { return m_cancelled; }
 
@@ -72,9 +67,109 @@ private:
     const bool m_cancellable;
     bool m_cancelled = false;
     std::mutex m_mutex;
-    std::condition_variable m_ended;
     bool m_done = false;
     std::function<void()> m_notify;
+};
+
+// Waits up to `time` without sleeping until `ready` holds; false when it
+// does not. A thread put to sleep and woken again takes tens of microseconds on a
+// virtual machine, longer than most statements; with one core, waiting awake
+// would only hold up the thread it waits for.
+template <typename Ready> bool readyAwake(std::chrono::microseconds time, Ready ready)
+{
+    static const bool cores = std::thread::hardware_concurrency() > 1;
+    if (!cores)
+        return ready();
+    const auto until = std::chrono::steady_clock::now() + time;
+    do {
+        if (ready())
+            return true;
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    } while (std::chrono::steady_clock::now() < until);
+    return ready();
+}
+
+// The helper thread, started with the first statement and kept: starting a
+// thread for each statement cost more than a short statement takes. It runs
+// one statement at a time, and each side waits a moment awake before it
+// sleeps, so that short statements go back and forth without a wake-up.
+class Helper
+{
+public:
+    static Helper &instance()
+    {
+        static Helper helper;
+        return helper;
+    }
+    ~Helper()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    void start(std::function<void()> task)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_task = std::move(task);
+            m_busy = true;
+            m_posted = true;
+            if (!m_thread.joinable())
+                m_thread = std::thread([this] { loop(); });
+        }
+        m_changed.notify_all();
+    }
+    // True once the task has returned (it touches nothing of the caller's
+    // after that); false when it still runs after `time`.
+    bool idleWithin(std::chrono::milliseconds time)
+    {
+        if (readyAwake(std::chrono::microseconds(300), [this] { return !m_busy.load(); }))
+            return true;
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, time, [this] { return !m_busy.load(); });
+    }
+    void waitIdle()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_busy.load(); });
+    }
+
+private:
+    void loop()
+    {
+        for (;;) {
+            // The statements of one command follow each other at once.
+            readyAwake(std::chrono::microseconds(50), [this] { return m_posted.load(); });
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_stopping || m_task; });
+            if (!m_task)
+                return;
+            std::function<void()> task = std::move(m_task);
+            m_task = nullptr;
+            m_posted = false;
+            lock.unlock();
+            task();
+            lock.lock();
+            m_busy = false;
+            lock.unlock();
+            m_changed.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::function<void()> m_task;
+    std::atomic<bool> m_posted = false; // a task waits to be taken
+    std::atomic<bool> m_busy = false;   // a task is given and has not returned
+    bool m_stopping = false;
+    std::thread m_thread;
 };
 
 } // namespace
@@ -99,20 +194,21 @@ bool runWaiting(QSqlDatabase db, const std::function<bool()> &statement, bool ca
     Flight flight(Dialect::of(db).canceller(db), cancellable);
     bool result = false;
     inFlight = true;
-    std::thread worker([&] {
+    Helper &helper = Helper::instance();
+    helper.start([&] {
         result = statement();
         flight.finish();
     });
-    if (!flight.endsWithin(patience)) {
+    if (!helper.idleWithin(patience)) {
         try {
             door->wait(flight);
         } catch (...) {
-            worker.join();
+            helper.waitIdle();
             inFlight = false;
             throw;
         }
     }
-    worker.join();
+    helper.waitIdle();
     inFlight = false;
     cancelled = flight.cancelled() && !result;
     return result;

@@ -51,6 +51,11 @@ struct Series
     double percentile(double p) const;
 };
 
+// The store as the window runs it: every statement on its helper thread
+// behind a waiting door (never shown: the bench has no window to show it
+// in), with the program's statement time limit.
+void runStatementsAsTheWindowDoes();
+
 // Four balanced entries, every field filled, texts tagged (the saved voucher
 // of the timings and of the clerks).
 store::NewVoucher fourEntryVoucher(const QString &date, int branch, const QString &tag);

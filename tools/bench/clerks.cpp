@@ -222,6 +222,7 @@ std::vector<QByteArray> waitForClerks(Clerks &clerks)
 
 int runClerkChild(const Options &options)
 {
+    runStatementsAsTheWindowDoes();
     catchStop();
     const int branches = std::max<int>(1, int(store::branchList().size()));
     const int branch = options.clerkIndex % branches;

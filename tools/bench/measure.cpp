@@ -125,8 +125,11 @@ public:
     QJsonObject run()
     {
         QJsonObject result;
-        // First, while nothing is cached in this process: start-up opens the connection.
+        // First, while nothing is cached in this process: start-up opens the
+        // connection. The window sets its own door while it is open.
+        runStatementsAsTheWindowDoes();
         result[QStringLiteral("startup")] = startup();
+        runStatementsAsTheWindowDoes();
         m_branches = int(store::branchList().size());
         m_days = sampleDays(50, m_branches);
         result[QStringLiteral("list")] = listing(false);

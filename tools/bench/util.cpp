@@ -1,5 +1,11 @@
 #include "bench.h"
 
+#include "store/connection.h"
+#include "store/waiting.h"
+
+#include <condition_variable>
+#include <mutex>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryFile>
@@ -65,6 +71,36 @@ double flushLatencyMs(const QString &folder)
         series.ms.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     return series.median();
+}
+
+namespace {
+
+// Waits for the statement, as the window's door does, without a window.
+class QuietDoor : public store::WaitingDoor
+{
+public:
+    void wait(store::Wait &wait) override
+    {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool done = false;
+        wait.whenDone([&] {
+            std::lock_guard lock(mutex);
+            done = true;
+            ended.notify_all();
+        });
+        std::unique_lock lock(mutex);
+        ended.wait(lock, [&] { return done; });
+    }
+};
+
+} // namespace
+
+void runStatementsAsTheWindowDoes()
+{
+    static QuietDoor door;
+    store::setWaitingDoor(&door);
+    store::setStatementTimeout(store::windowStatementTimeout);
 }
 
 } // namespace bench
