@@ -3,6 +3,7 @@
 // program itself creates no table).
 #include <QSqlDatabase>
 #include <QStringList>
+#include <vector>
 
 namespace store {
 
@@ -20,5 +21,25 @@ bool codeTablesEmpty(QSqlDatabase db);
 void createSchema(QSqlDatabase db, bool guard = true);
 // The columns of the voucher table, in table order.
 QStringList voucherColumnNames();
+
+// A name column that the search dialogs search, its table, and the index of
+// its trigrams.
+struct SearchedName
+{
+    QString table;
+    QString column;
+    QString trigrams;
+};
+const std::vector<SearchedName> &searchedNames();
+// The searched name of a table; nullptr if none.
+const SearchedName *searchedName(const QString &table);
+// The trigram indexes of searchedNames(), for Dialect::hasTrigrams().
+QStringList trigramIndexes();
+// Makes the trigram indexes of the searched names that are missing (a new
+// store gets them from createSchema()). On a server that cannot make them (no
+// trigram extension) nothing is made and the searches read every name, as
+// before. Returns true when an index was made. Throws AppError when an SQLite
+// file refuses.
+bool addTrigramSearch(QSqlDatabase db);
 
 } // namespace store
