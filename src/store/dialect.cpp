@@ -580,9 +580,15 @@ private:
 
 public:
     // A GIN index of the trigrams of the name, which a like with three
-    // letters or digits in a row reads by itself. The server makes trigrams of
-    // Hangul only where the database's character type counts it as letters.
-    QStringList trigramSetup() const override { return {QStringLiteral("create extension if not exists pg_trgm")}; }
+    // letters or digits in a row reads by itself.
+    // Under a character type that does not count Hangul as letters (C) the
+    // index would hold no trigram of a Hangul name, and a search of one would
+    // read all of it: the second statement then fails, and nothing is made.
+    QStringList trigramSetup() const override
+    {
+        return {QStringLiteral("create extension if not exists pg_trgm"),
+                QStringLiteral("select 1 / (case when array_length(show_trgm('가나다'), 1) > 0 then 1 else 0 end)")};
+    }
     QStringList trigramIndex(const QString &index, const QString &table, const QString &column) const override
     {
         return {QStringLiteral("create index if not exists %1 on %2 using gin (%3 gin_trgm_ops)")

@@ -114,7 +114,7 @@ public:
     // row is looked up in an index of them instead of in every name.
 
     // Statements that let the store hold trigram indexes, run once before
-    // the first is made.
+    // the first is made; one fails where the indexes would not serve.
     virtual QStringList trigramSetup() const = 0;
     // Statements that make `index`, the trigram index of `column` of `table`,
     // and keep it in step with rows written by any program (triggers, where

@@ -35,11 +35,12 @@ const std::vector<SearchedName> &searchedNames();
 const SearchedName *searchedName(const QString &table);
 // The trigram indexes of searchedNames(), for Dialect::hasTrigrams().
 QStringList trigramIndexes();
-// Makes the trigram indexes of the searched names that are missing (a new
-// store gets them from createSchema()). On a server that cannot make them (no
-// trigram extension) nothing is made and the searches read every name, as
-// before. Returns true when an index was made. Throws AppError when an SQLite
-// file refuses.
+// Makes the trigram indexes of the searched names when they are missing (a
+// new store gets them from createSchema()). Where they cannot be made (a
+// server without the trigram extension or whose character type makes no
+// trigrams of Hangul, a login that may not add the extension) nothing is made
+// and the searches read every name, as before. Returns true when they were
+// made. Throws AppError only when the connection is lost.
 bool addTrigramSearch(QSqlDatabase db);
 
 } // namespace store

@@ -1,10 +1,10 @@
 // The trigram indexes of the searched names: a new store has them, a literal
 // text with three letters or digits in a row is looked up in them and any
 // other text is not, names written by another program are found as soon as
-// they are written, what the index finds the like still decides, and an
-// older store searches every name until the
-// database tool adds them; a server login that may not add them searches as
-// before. On SQLite and PostgreSQL.
+// they are written, what the index finds the like still decides, and an older
+// store searches every name until the database tool adds them; a server login
+// that may not add them, or a database whose character type makes no trigrams
+// of Hangul, searches as before. On SQLite and PostgreSQL.
 #include "sample.h"
 
 #include "store/dialect.h"
@@ -161,6 +161,28 @@ private slots:
                  QStringList{"0"});
         QVERIFY(!store::NameSearch(db, QStringLiteral("한일상")).byTrigrams());
         QCOMPARE(codesFound(LookupStatement::CustomersAndBanks, "한일상"), QStringList({"C01"}));
+    }
+
+    // Such a database would hold no trigram of a Hangul name, and a search of
+    // three syllables would read the whole index.
+    void aDatabaseWhoseCharacterTypeMakesNoHangulTrigramsGetsNoIndex()
+    {
+        if (!onPostgres())
+            QSKIP("a file's engine makes trigrams of any character");
+        QSqlDatabase db = store::account();
+        store::exec(db, QStringLiteral("DROP DATABASE IF EXISTS trigram_c"));
+        store::exec(db, QStringLiteral("CREATE DATABASE trigram_c TEMPLATE template0 LC_CTYPE 'C' LC_COLLATE 'C'"));
+        store::Target target = store::parseTarget(database().setting());
+        target.database = QStringLiteral("trigram_c");
+        {
+            OtherProgram other(target);
+            store::createSchema(other.db());
+            QCOMPARE(store::runValue(other.db(), {"select count(*) from pg_indexes where indexname like '%trigram'"})
+                         .toInt(),
+                     0);
+            QVERIFY(!store::Dialect::of(other.db()).hasTrigrams(other.db(), store::trigramIndexes()));
+        }
+        store::exec(db, QStringLiteral("DROP DATABASE trigram_c"));
     }
 };
 
