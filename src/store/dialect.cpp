@@ -23,6 +23,38 @@ namespace store {
 
 namespace {
 
+// What is known of a connection's store, kept with its driver (which goes
+// with the connection): asked of the store the first time only. A question
+// that could not be asked (the connection failing) is asked again next time,
+// and meanwhile answered no.
+constexpr const char *trigramsKnown = "jeonpyoTrigrams";
+
+bool knownOnce(const QSqlDatabase &db, const char *what, const std::function<std::optional<bool>()> &ask)
+{
+    QSqlDriver *driver = db.driver();
+    const QVariant known = driver->property(what);
+    if (known.isValid())
+        return known.toBool();
+    const std::optional<bool> answer = ask();
+    if (answer)
+        driver->setProperty(what, *answer);
+    return answer.value_or(false);
+}
+
+// Whether a query counts every one of a list of the program's own names (no
+// input of the clerk's), put in its "%1" as quoted lower-case texts; nothing
+// when it fails.
+std::optional<bool> countsAll(const QSqlDatabase &db, const QString &query, const QStringList &names)
+{
+    QStringList quoted;
+    for (const QString &name : names)
+        quoted << QLatin1Char('\'') + name.toLower() + QLatin1Char('\'');
+    QSqlQuery count(db);
+    if (!count.exec(query.arg(quoted.join(QLatin1Char(',')))) || !count.next())
+        return std::nullopt;
+    return count.value(0).toInt() == names.size();
+}
+
 // The handle the driver holds, when it is of the named type.
 template <typename Handle> Handle *driverHandle(const QSqlDatabase &db, const char *name, const char *otherName)
 {
@@ -332,6 +364,61 @@ private:
         error = query.lastError();
         return false;
     }
+
+public:
+    // A full-text table of the names' trigrams beside the name table, keyed
+    // by its rowid and holding no copy of the names, kept in step by triggers.
+    // The trigrams fold the case of more letters than like does: what it finds
+    // is checked by the like.
+    QStringList trigramSetup() const override { return {}; }
+    QStringList trigramIndex(const QString &index, const QString &table, const QString &column) const override
+    {
+        auto add = [&](const QString &row) {
+            return QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (%3.rowid, %3.%2);").arg(index, column, row);
+        };
+        auto remove = [&](const QString &row) {
+            return QStringLiteral("INSERT INTO %1 (%1, rowid, %2) VALUES ('delete', %3.rowid, %3.%2);")
+                .arg(index, column, row);
+        };
+        const QString old = QStringLiteral("old");
+        const QString made = QStringLiteral("new");
+        return {
+            QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS %1 USING fts5(%2, content='%3', content_rowid='rowid', "
+                           "tokenize='trigram')")
+                .arg(index, column, table),
+            QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_Insert AFTER INSERT ON %2 BEGIN %3 END")
+                .arg(index, table, add(made)),
+            QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_Delete AFTER DELETE ON %2 BEGIN %3 END")
+                .arg(index, table, remove(old)),
+            QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_Update AFTER UPDATE ON %2 "
+                           "WHEN old.%3 IS NOT new.%3 OR old.rowid IS NOT new.rowid BEGIN %4 %5 END")
+                .arg(index, table, column, remove(old), add(made)),
+            // The names already there.
+            QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(index),
+        };
+    }
+
+    bool hasTrigrams(const QSqlDatabase &db, const QStringList &indexes) const override
+    {
+        return knownOnce(db, trigramsKnown, [&] {
+            return countsAll(db,
+                             QStringLiteral("select count(*) from sqlite_master where type = 'table' and "
+                                            "lower(name) in (%1)"),
+                             indexes);
+        });
+    }
+    void forgetTrigrams(const QSqlDatabase &db) const override { db.driver()->setProperty(trigramsKnown, QVariant()); }
+
+    QString trigramCandidates(const QString &index, const QString &parameter) const override
+    {
+        return QStringLiteral("rowid in (select rowid from %1 where %1 match %2)").arg(index, parameter);
+    }
+    // The text as one phrase: its trigrams in a row.
+    QString trigramText(const QString &text) const override
+    {
+        return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    }
+    QString withoutTrigrams(const QString &column) const override { return column; }
 };
 
 class PostgresDialect : public Dialect
@@ -726,6 +813,37 @@ private:
         QSqlQuery probe(db);
         return probe.exec(QStringLiteral("select 1")) || !probe.lastError().nativeErrorCode().isEmpty();
     }
+
+public:
+    // A GIN index of the trigrams of the name, which a like with three
+    // letters or digits in a row reads by itself.
+    // Under a character type that does not count Hangul as letters (C) the
+    // index would hold no trigram of a Hangul name, and a search of one would
+    // read all of it: the second statement then fails, and nothing is made.
+    QStringList trigramSetup() const override
+    {
+        return {QStringLiteral("create extension if not exists pg_trgm"),
+                QStringLiteral("select 1 / (case when array_length(show_trgm('가나다'), 1) > 0 then 1 else 0 end)")};
+    }
+    QStringList trigramIndex(const QString &index, const QString &table, const QString &column) const override
+    {
+        return {QStringLiteral("create index if not exists %1 on %2 using gin (%3 gin_trgm_ops)")
+                    .arg(index, table, column)};
+    }
+    bool hasTrigrams(const QSqlDatabase &db, const QStringList &indexes) const override
+    {
+        return knownOnce(db, trigramsKnown, [&] {
+            return countsAll(db, QStringLiteral("select count(*) from pg_indexes where lower(indexname) in (%1)"),
+                             indexes);
+        });
+    }
+    void forgetTrigrams(const QSqlDatabase &db) const override { db.driver()->setProperty(trigramsKnown, QVariant()); }
+    QString trigramCandidates(const QString &, const QString &) const override { return {}; }
+    QString trigramText(const QString &) const override { return {}; }
+    // An expression no index holds: the planner of a statement kept prepared
+    // does not know the text, and might read the whole index for one of two
+    // letters or for initials.
+    QString withoutTrigrams(const QString &column) const override { return QStringLiteral("(%1 || '')").arg(column); }
 };
 
 } // namespace

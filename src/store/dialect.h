@@ -117,6 +117,34 @@ public:
     // then refused rather than committed. Empty where no statement can be
     // left to the server after the program stops waiting (a file).
     virtual QString begunWithin(const QString &milliseconds) const = 0;
+
+    // Searches through trigrams, the three-character pieces of the names the
+    // search dialogs read: a literal text with three letters or digits in a
+    // row is looked up in an index of them instead of in every name.
+
+    // Statements that let the store hold trigram indexes, run once before
+    // the first is made; one fails where the indexes would not serve.
+    virtual QStringList trigramSetup() const = 0;
+    // Statements that make `index`, the trigram index of `column` of `table`,
+    // and keep it in step with rows written by any program (triggers, where
+    // the engine does not do it itself). Each may be run again harmlessly.
+    virtual QStringList trigramIndex(const QString &index, const QString &table, const QString &column) const = 0;
+    // True when the connection's store holds all those indexes, so that a
+    // search may take the trigram way; looked up once per connection, again
+    // after forgetTrigrams().
+    virtual bool hasTrigrams(const QSqlDatabase &db, const QStringList &indexes) const = 0;
+    virtual void forgetTrigrams(const QSqlDatabase &db) const = 0;
+    // A condition on the rows of the indexed table that keeps those whose name
+    // may hold the text bound to `parameter` (a value made by trigramText()),
+    // for a like on the name to check; empty where that like itself is what
+    // the index serves.
+    virtual QString trigramCandidates(const QString &index, const QString &parameter) const = 0;
+    // The value bound to that parameter for a literal text; empty where there
+    // is no such condition.
+    virtual QString trigramText(const QString &text) const = 0;
+    // The name column as a search that must not read the trigram index names
+    // it: one whose text gives the index nothing to look up would read all of it.
+    virtual QString withoutTrigrams(const QString &column) const = 0;
 };
 
 } // namespace store

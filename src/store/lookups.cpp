@@ -79,8 +79,10 @@ QString groupHit(const AccountVariant &variant, const QString &nameMatches)
 // when the name branch found it, the classification when a group did. One
 // read of the named groups and the listed codes; the credit line keeps only
 // the accounts a group found with a classification.
-QStringList accountStatement(const AccountVariant &variant, const QString &nameMatches)
+QStringList accountStatement(const AccountVariant &variant, const NameSearch &search)
 {
+    const SearchedName &name = *searchedName(QStringLiteral("test_ac_code"));
+    const QString nameMatches = search.nameCondition(name, tbacName);
     const QString byName = nameHit(variant, nameMatches);
     const QString byGroup = groupHit(variant, nameMatches);
     QStringList groups{variant.nameGroups, variant.groups};
@@ -91,6 +93,11 @@ QStringList accountStatement(const AccountVariant &variant, const QString &nameM
         QStringLiteral("where (%1 in (%2) or ac_code in (%3))")
             .arg(groupOf, groups.join(QLatin1Char(',')), variant.nameCodes),
     };
+    // Every account listed has a matching name: the trigram index narrows the
+    // accounts read to those whose names may match.
+    const QString candidates = search.candidates(name, tbacName);
+    if (!candidates.isEmpty())
+        lines << QStringLiteral("and ") + candidates;
     if (variant.namedOnly)
         lines << QStringLiteral("and %1 and bigo <> ''").arg(byGroup);
     else
@@ -123,13 +130,13 @@ QStringList customerAndBankStatement(KindChoice choice, const NameSearch &search
         QStringLiteral("Sale_Serial01 || '-' || Sale_Serial02 || '-' || Sale_Serial03 AS Tot_No,"),
         QStringLiteral("'거래처' AS Tot_Kubun"),
         QStringLiteral("From Sale_Table"),
-        QStringLiteral("Where ") + search.condition(QStringLiteral("Sale_Name"), tbName),
+        QStringLiteral("Where ") + search.tableCondition(*searchedName(QStringLiteral("Sale_Table")), tbName),
         QStringLiteral("Union All"),
         QStringLiteral("Select Bank_Code AS Tot_code, Bank_Name AS Tot_Name,"),
         QStringLiteral("Bank_Serial AS Tot_No,"),
         QStringLiteral("'은행명' AS Tot_Kubun"),
         QStringLiteral("From Bank_Table"),
-        QStringLiteral("Where ") + search.condition(QStringLiteral("Bank_Name"), tbName),
+        QStringLiteral("Where ") + search.tableCondition(*searchedName(QStringLiteral("Bank_Table")), tbName),
         QStringLiteral(") T"),
     };
     const QString filter = kindFilter(choice);
@@ -147,7 +154,7 @@ QStringList employeeStatement(const NameSearch &search)
         QStringLiteral("(Sawon_Jumin01 || '-' || Sawon_Jumin02) AS Sawon_Jumin,"),
         QStringLiteral("Sawon_Text"),
         QStringLiteral("From Sawon_Table"),
-        QStringLiteral("Where ") + search.condition(QStringLiteral("Sawon_Name"), tbName),
+        QStringLiteral("Where ") + search.tableCondition(*searchedName(QStringLiteral("Sawon_Table")), tbName),
         QStringLiteral("Order By Sawon_Code"),
     };
 }
@@ -158,7 +165,7 @@ QStringList codeTableStatement(const QString &prefix, const NameSearch &search)
     return {
         QStringLiteral("Select %1_Code, %1_Name, %1_Text").arg(prefix),
         QStringLiteral("From %1_Table").arg(prefix),
-        QStringLiteral("Where ") + search.condition(prefix + QStringLiteral("_Name"), tbName),
+        QStringLiteral("Where ") + search.tableCondition(*searchedName(prefix + QStringLiteral("_Table")), tbName),
         QStringLiteral("Order By %1_Code").arg(prefix),
     };
 }
@@ -179,12 +186,11 @@ Statement statementFor(LookupStatement statement, KindChoice choice, const NameS
 {
     const QStringList accountColumns{QStringLiteral("ac_code"), QStringLiteral("ac_name01"),
                                      QStringLiteral("ac_name02")};
-    const QString acName = search.condition(QStringLiteral("ac_name"), tbacName);
     switch (statement) {
     case LookupStatement::DebitAccounts:
-        return {accountStatement(debitVariant, acName), tbacName, accountColumns};
+        return {accountStatement(debitVariant, search), tbacName, accountColumns};
     case LookupStatement::CreditAccounts:
-        return {accountStatement(creditVariant, acName), tbacName, accountColumns};
+        return {accountStatement(creditVariant, search), tbacName, accountColumns};
     case LookupStatement::CustomersAndBanks:
         return {customerAndBankStatement(choice, search),
                 tbName,
@@ -209,7 +215,7 @@ Statement statementFor(LookupStatement statement, KindChoice choice, const NameS
 LookupResult runLookup(LookupStatement statement, KindChoice choice, const NameSearch &search)
 {
     const Statement s = statementFor(statement, choice, search);
-    QSqlQuery query = run(account(), s.lines, {{s.parameter, search.value()}});
+    QSqlQuery query = run(account(), s.lines, search.params(s.parameter));
     LookupResult result{s.columns, {}};
     while (query.next()) {
         QStringList row;
@@ -235,7 +241,7 @@ QString searchPattern(const QString &searchText)
 
 LookupResult lookup(LookupStatement statement, const QString &pattern, KindChoice choice)
 {
-    return runLookup(statement, choice, NameSearch::literal(pattern));
+    return runLookup(statement, choice, NameSearch::literal(account(), pattern));
 }
 
 LookupResult lookupText(LookupStatement statement, const QString &searchText, KindChoice choice)

@@ -1,5 +1,6 @@
 #include "store/schema.h"
 
+#include "base/error.h"
 #include "store/codetables.h"
 #include "store/csvimport.h"
 #include "store/dialect.h"
@@ -126,6 +127,65 @@ void createSchema(QSqlDatabase db, bool guard)
     for (const QString &sql : voucherLinkStatements())
         exec(db, sql);
     transaction.commit();
+    addTrigramSearch(db);
+}
+
+const std::vector<SearchedName> &searchedNames()
+{
+    auto name = [](const char *table, const char *column) {
+        const QString t = QString::fromLatin1(table);
+        return SearchedName{t, QString::fromLatin1(column), t + QStringLiteral("_Trigram")};
+    };
+    static const std::vector<SearchedName> names{
+        name("test_ac_code", "ac_name"),   name("Sale_Table", "Sale_Name"),   name("Bank_Table", "Bank_Name"),
+        name("Sawon_Table", "Sawon_Name"), name("Buser_Table", "Buser_Name"), name("Project_Table", "Project_Name"),
+        name("Item_Table", "Item_Name"),
+    };
+    return names;
+}
+
+const SearchedName *searchedName(const QString &table)
+{
+    for (const SearchedName &name : searchedNames())
+        if (name.table == table)
+            return &name;
+    return nullptr;
+}
+
+QStringList trigramIndexes()
+{
+    QStringList indexes;
+    for (const SearchedName &name : searchedNames())
+        indexes << name.trigrams;
+    return indexes;
+}
+
+bool addTrigramSearch(QSqlDatabase db)
+{
+    const Dialect &dialect = Dialect::of(db);
+    dialect.forgetTrigrams(db);
+    if (dialect.hasTrigrams(db, trigramIndexes()))
+        return false;
+    try {
+        // The names already stored are indexed in the same transaction.
+        Transaction transaction(db);
+        for (const QString &sql : dialect.trigramSetup())
+            exec(db, sql);
+        for (const SearchedName &name : searchedNames())
+            for (const QString &sql : dialect.trigramIndex(name.trigrams, name.table, name.column))
+                exec(db, sql);
+        transaction.commit();
+    } catch (const AppError &) {
+        // A server without the extension, a login that may not add it, or a
+        // file engine built without full-text tables: the store is searched
+        // the way it was. Nothing is said, nothing is lost.
+        if (!db.isOpen())
+            throw; // the server went away: that is not a missing extension
+        dialect.forgetTrigrams(db);
+        return false;
+    }
+    dialect.forgetTrigrams(db);
+    return true;
 }
 
 QStringList voucherColumnNames()

@@ -3,6 +3,7 @@
 // program itself creates no table).
 #include <QSqlDatabase>
 #include <QStringList>
+#include <vector>
 
 namespace store {
 
@@ -20,5 +21,26 @@ bool codeTablesEmpty(QSqlDatabase db);
 void createSchema(QSqlDatabase db, bool guard = true);
 // The columns of the voucher table, in table order.
 QStringList voucherColumnNames();
+
+// A name column that the search dialogs search, its table, and the index of
+// its trigrams.
+struct SearchedName
+{
+    QString table;
+    QString column;
+    QString trigrams;
+};
+const std::vector<SearchedName> &searchedNames();
+// The searched name of a table; nullptr if none.
+const SearchedName *searchedName(const QString &table);
+// The trigram indexes of searchedNames(), for Dialect::hasTrigrams().
+QStringList trigramIndexes();
+// Makes the trigram indexes of the searched names when they are missing (a
+// new store gets them from createSchema()). Where they cannot be made (a
+// server without the trigram extension or whose character type makes no
+// trigrams of Hangul, a login that may not add the extension) nothing is made
+// and the searches read every name, as before. Returns true when they were
+// made. Throws AppError only when the connection is lost.
+bool addTrigramSearch(QSqlDatabase db);
 
 } // namespace store

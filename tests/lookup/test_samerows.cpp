@@ -1,8 +1,10 @@
 // The search statements give the rows they gave before they were rewritten,
 // on generated names full of what could tell them apart (blanks at either end,
-// "%", "_", "!", digits, letters of both cases, the hidden-account mark), and a
-// text of initial consonants finds exactly the names its syllables match, on
-// SQLite and PostgreSQL.
+// "%", "_", "!", quotes, digits, letters of both cases, ASCII or not, the
+// hidden-account mark), for texts of one to six characters: those with three
+// letters or digits in a row go through the trigram indexes, the others read
+// every name. A text of initial consonants finds exactly the names its
+// syllables match. On SQLite and PostgreSQL.
 #include "earlier.h"
 #include "sample.h"
 
@@ -18,7 +20,8 @@ using store::LookupStatement;
 
 namespace {
 
-const QString pieces[] = {"원", "재", "료", "자", "상", "사", "까", "ㅇ", "ㅈ", " ", "%", "_", "!", "5", "0", "A", "a"};
+const QString pieces[] = {"원", "재", "료", "자", "상", "사", "까", "ㅇ", "ㅈ", " ",    "%",
+                          "_",  "!",  "5",  "0",  "A",  "a",  "Ä",  "ä",  "\"", "원재", "료A"};
 
 class Generator
 {
@@ -36,15 +39,18 @@ public:
         return text;
     }
 
-    // A search text: a piece of a stored name, or made up.
+    // A search text of one to six characters: a piece of a stored name,
+    // now and then in the other case, or made up.
     QString searchText(const QStringList &names)
     {
+        const int length = 1 + int(m_random() % 6);
         if (m_random() % 2 == 0) {
             const QString &from = names[int(m_random() % names.size())];
             const int start = int(m_random() % (from.size() + 1));
-            return from.mid(start, 1 + int(m_random() % 3));
+            const QString text = from.mid(start, length);
+            return m_random() % 4 == 0 ? text.toUpper() : text;
         }
-        return name().left(3);
+        return name().left(length);
     }
 
     // A text of initials, now and then with a syllable among them.
@@ -176,9 +182,12 @@ private slots:
         Generator generator;
         const Generated made = fill(generator);
         int found = 0;
-        for (int i = 0; i < 50; ++i) {
+        int byTrigrams = 0;
+        const int texts = 100;
+        for (int i = 0; i < texts; ++i) {
             const QString text = i == 0 ? QString() : generator.searchText(made.names);
             const QString pattern = store::searchPattern(text);
+            byTrigrams += store::NameSearch::literal(store::account(), pattern).byTrigrams();
             const QStringList before = comparable(earlier::rows(statement, pattern));
             const QStringList now = comparable(joined(store::lookup(statement, pattern)));
             // A plain text searches as it always did; initials are another search.
@@ -191,6 +200,8 @@ private slots:
             found += int(now.size());
         }
         QVERIFY(found > 50); // the texts found something to compare
+        // Both ways were compared.
+        QVERIFY2(byTrigrams >= 15 && byTrigrams <= texts - 15, qPrintable(QString::number(byTrigrams)));
     }
 
     void aTextOfInitialsFindsTheNamesItsSyllablesMatch_data()

@@ -130,10 +130,13 @@ void PgServer::prepareFolder()
         throw AppError(QStringLiteral("could not make a folder for the test server under %1").arg(base));
     giveToPostgres(m_folder->path());
 
+    // The C order for every listing, and a character type that counts Hangul
+    // as letters, so that the server makes trigrams of Hangul names.
     QStringList arguments = {QStringLiteral("-D"),         m_folder->path() + QStringLiteral("/data"),
                              QStringLiteral("-U"),         user(),
                              QStringLiteral("-E"),         QStringLiteral("UTF8"),
-                             QStringLiteral("--locale=C"), QStringLiteral("--no-sync")};
+                             QStringLiteral("--locale=C"), QStringLiteral("--lc-ctype=C.UTF-8"),
+                             QStringLiteral("--no-sync")};
     if (m_login == Login::Trust) {
         arguments << QStringLiteral("-A") << QStringLiteral("trust");
     } else {

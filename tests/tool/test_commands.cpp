@@ -2,6 +2,8 @@
 // and what the database holds afterwards.
 #include "tooltest.h"
 
+#include "store/schema.h"
+
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,6 +20,7 @@ private slots:
     void statusTellsWhetherTheTablesExist_data();
     void statusTellsWhetherTheTablesExist();
     void initCreatesTheTablesOnceAndThenLeavesThemAlone();
+    void initAddsTheTrigramIndexesAStoreLacks();
     void statusListsMalformedVoucherNumbers();
     void demoFillsEveryCodeTable_data();
     void demoFillsEveryCodeTable();
@@ -73,6 +76,35 @@ void TestCommands::initCreatesTheTablesOnceAndThenLeavesThemAlone()
     QVERIFY2(second.out.contains(QStringLiteral("아무것도 바꾸지 않았습니다")), qPrintable(second.out));
     QCOMPARE(m_db->rows(QStringLiteral("Kubun_Table")), branches);
     QCOMPARE(m_db->tool({QStringLiteral("status")}).exitCode, 0);
+}
+
+// A store made before the trigram indexes, its names written without them.
+void TestCommands::initAddsTheTrigramIndexesAStoreLacks()
+{
+    QCOMPARE(m_db->tool({QStringLiteral("init")}).exitCode, 0);
+    {
+        QSqlQuery query(m_db->open());
+        for (const store::SearchedName &name : store::searchedNames()) {
+            for (const char *trigger : {"_Insert", "_Delete", "_Update"})
+                QVERIFY(query.exec(QStringLiteral("DROP TRIGGER %1%2").arg(name.trigrams, QLatin1String(trigger))));
+            QVERIFY2(query.exec(QStringLiteral("DROP TABLE %1").arg(name.trigrams)), qPrintable(name.trigrams));
+        }
+    }
+    QCOMPARE(m_db->tool({QStringLiteral("demo")}).exitCode, 0);
+
+    const ToolRun run = m_db->tool({QStringLiteral("init")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(QStringLiteral("이름 찾기 색인을 더했습니다")), qPrintable(run.out));
+    QVERIFY2(!run.out.contains(QStringLiteral("아무것도 바꾸지 않았습니다")), qPrintable(run.out));
+    QSqlQuery query(m_db->open());
+    // The names the demo wrote are in the index.
+    QVERIFY(query.exec(QStringLiteral("select count(*) from Sale_Table_Trigram where Sale_Table_Trigram match "
+                                      "'\"' || (select substr(Sale_Name, 1, 3) from Sale_Table limit 1) || '\"'")));
+    QVERIFY(query.next());
+    QVERIFY2(query.value(0).toInt() > 0, qPrintable(query.value(0).toString()));
+    query.finish();
+    QVERIFY2(m_db->tool({QStringLiteral("init")}).out.contains(QStringLiteral("아무것도 바꾸지 않았습니다")),
+             "a second init has nothing to add");
 }
 
 void TestCommands::statusListsMalformedVoucherNumbers()

@@ -3,6 +3,7 @@
 #include "base/amount.h"
 #include "base/error.h"
 #include "store/csvimport.h"
+#include "store/dialect.h"
 #include "store/schema.h"
 #include "store/sqlrun.h"
 #include "store/vouchers.h"
@@ -423,9 +424,14 @@ void dropSchema(QSqlDatabase db)
     QStringList tables = {QStringLiteral("Account_Jen_AA"), QStringLiteral("Jen_Print")};
     for (const CodeTable &table : codeTables())
         tables << table.name;
+    // A file's trigram indexes are tables of their own.
+    if (Dialect::of(db).engine() == Engine::SQLite)
+        for (const SearchedName &name : searchedNames())
+            tables << name.trigrams;
     for (const QString &table : tables)
         exec(db, QStringLiteral("DROP TABLE IF EXISTS %1").arg(table));
     transaction.commit();
+    Dialect::of(db).forgetTrigrams(db);
 }
 
 std::pair<QString, QString> storedDateRange(QSqlDatabase db)

@@ -111,8 +111,9 @@ void printSearchesAndBusyDay(Table &table, const QJsonObject &result)
               QStringLiteral("≤ 3 ms"), first[QLatin1String("median")].toDouble() <= 3);
 }
 
-// The JSON keys of the figures above: per dialog, the plain and the initials
-// search; the slowest initials search; the busy day.
+// The JSON keys of the figures above: per dialog, the plain, the initials and
+// the three-syllable search; the slowest initials and three-syllable search;
+// the busy day.
 void addSearchesAndBusyDay(QJsonObject &figures, const QJsonObject &result)
 {
     const QJsonObject searches = result[QLatin1String("searches")].toObject();
@@ -125,8 +126,9 @@ void addSearchesAndBusyDay(QJsonObject &figures, const QJsonObject &result)
         const double initials = kinds[QLatin1String("initials")].toObject()[QLatin1String("median")].toDouble();
         figures[QStringLiteral("initials_%1_ms").arg(form)] = initials;
         slowest = std::max(slowest, initials);
-        slowestThree =
-            std::max(slowestThree, kinds[QLatin1String("three")].toObject()[QLatin1String("median")].toDouble());
+        const double three = kinds[QLatin1String("three")].toObject()[QLatin1String("median")].toDouble();
+        figures[QStringLiteral("three_%1_ms").arg(form)] = three;
+        slowestThree = std::max(slowestThree, three);
     }
     figures[QStringLiteral("initials_search_ms")] = slowest;
     figures[QStringLiteral("three_syllable_search_ms")] = slowestThree;

@@ -58,8 +58,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# The C order for every listing, and a character type that counts Hangul as
+# letters, so that the server makes trigrams of Hangul names.
 if [[ ! -f "$data/PG_VERSION" ]]; then
-    as_server "$bin/initdb" -D "$data" -U postgres -E UTF8 --locale=C -A trust >"$folder/initdb.log"
+    as_server "$bin/initdb" -D "$data" -U postgres -E UTF8 --locale=C --lc-ctype=C.UTF-8 -A trust \
+        >"$folder/initdb.log"
 fi
 settings="-p $port -c listen_addresses=127.0.0.1 -c unix_socket_directories=''"
 [[ "${JEONPYO_BENCH_PGPARALLEL:-}" == 1 ]] || settings+=" -c max_parallel_workers_per_gather=0"

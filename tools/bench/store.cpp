@@ -53,7 +53,8 @@ void prepare(const Options &options)
             const store::LargeSetCounts found = store::countLargeSet(db);
             if (found == wanted) {
                 err() << "Reusing the store: " << describeCounts(found) << "." << Qt::endl;
-                store::addFinderIndex(db); // a store built before the finder
+                store::addFinderIndex(db);   // a store built before the finder
+                store::addTrigramSearch(db); // and before the trigram indexes
 
                 return;
             }

@@ -15,6 +15,12 @@ int runInit(const QStringList &arguments)
             if (store::hasSchema(db)) {
                 // The voucher finder's index, which an earlier version did not make.
                 store::addFinderIndex(db);
+                // The trigram indexes of the searched names, likewise; the
+                // program searches a store without them by reading every name.
+                const bool trigrams = store::addTrigramSearch(db);
+                if (trigrams)
+                    out() << QStringLiteral("데이타베이스 '%1'에 이름 찾기 색인을 더했습니다.").arg(databaseName())
+                          << Qt::endl;
                 // A database made by an earlier version gets the change history
                 // and the period lock.
                 if (store::ledger::installGuard(db) || store::ledger::guardAddedOnOpen()) {
@@ -23,6 +29,8 @@ int runInit(const QStringList &arguments)
                         << Qt::endl;
                     return int(Success);
                 }
+                if (trigrams)
+                    return int(Success);
                 out() << QStringLiteral("데이타베이스 '%1'에 테이블이 이미 있습니다. 아무것도 바꾸지 않았습니다.")
                              .arg(databaseName())
                       << Qt::endl;
