@@ -204,6 +204,7 @@ public:
     }
 
     int socket(const QSqlDatabase &) const override { return -1; }
+    int session(const QSqlDatabase &) const override { return 0; }
     bool dropped(const QSqlDatabase &) const override { return false; }
     AtOnce sendAtOnce(QSqlDatabase, const std::vector<BoundStatement> &, std::vector<QVariant> &, QSqlError &,
                       bool) const override
@@ -499,6 +500,11 @@ public:
     {
         PGconn *connection = libpq(db);
         return connection ? PQsocket(connection) : -1;
+    }
+    int session(const QSqlDatabase &db) const override
+    {
+        PGconn *connection = libpq(db);
+        return connection ? PQbackendPID(connection) : 0;
     }
 
     std::unique_ptr<Canceller> canceller(const QSqlDatabase &db) const override

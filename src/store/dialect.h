@@ -81,6 +81,9 @@ public:
 
     // The connection's network socket, -1 when it has none (a file).
     virtual int socket(const QSqlDatabase &db) const = 0;
+    // Which session of the server the connection is (its server process), 0
+    // for a file: a connection made anew may get the old one's address.
+    virtual int session(const QSqlDatabase &db) const = 0;
 
     // How a statement under way is stopped; nothing when it cannot be.
     virtual std::unique_ptr<Canceller> canceller(const QSqlDatabase &db) const = 0;

@@ -118,6 +118,7 @@ bool prepareQuery(QSqlQuery &query, QSqlDatabase db, const QString &text)
 struct Kept
 {
     const void *connection = nullptr; // the engine's handle the statement was prepared on
+    int session = 0;                  // and the server's session behind it
     QSqlQuery query;
 };
 std::unordered_map<QString, Kept> kept;
@@ -182,7 +183,7 @@ QSqlQuery preparedStatement(QSqlDatabase db, const QString &text, bool &isKept)
     if (isKept) {
         const auto found = kept.find(text);
         if (found != kept.end() && found->second.connection == engineHandle(db) && db.isOpen() &&
-            !busy(found->second.query)) {
+            found->second.session == Dialect::of(db).session(db) && !busy(found->second.query)) {
             QSqlQuery query = sharing(found->second.query);
             query.finish();
             lent.push_back(&*found);
@@ -204,7 +205,8 @@ QSqlQuery preparedStatement(QSqlDatabase db, const QString &text, bool &isKept)
             kept.clear();
             lent.clear();
         }
-        lent.push_back(&*kept.insert_or_assign(text, Kept{engineHandle(db), sharing(query)}).first);
+        lent.push_back(
+            &*kept.insert_or_assign(text, Kept{engineHandle(db), Dialect::of(db).session(db), sharing(query)}).first);
     }
     return query;
 }
