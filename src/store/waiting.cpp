@@ -130,7 +130,7 @@ public:
     // after that); false when it still runs after `time`.
     bool idleWithin(std::chrono::milliseconds time)
     {
-        if (readyAwake(std::chrono::microseconds(300), [this] { return !m_busy.load(); }))
+        if (readyAwake(std::chrono::microseconds(60), [this] { return !m_busy.load(); }))
             return true;
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(lock, time, [this] { return !m_busy.load(); });

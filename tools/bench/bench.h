@@ -76,7 +76,8 @@ struct FloorWork
 // The same listing, load and save through the engine's C library, timed:
 // {"list", "load", "save"}, each with its median, p90 and runs.
 QJsonObject measureFloor(const Options &options, const FloorWork &work);
-// The figures' keys of the floor: list_floor_ms, list_ratio (Jeonpyo ÷ floor), ...
+// The figures' keys of the floor: list_floor_ms, list_ratio (Jeonpyo ÷ floor),
+// list_window_ms and list_window_ratio (through the window's helper thread), ...
 QJsonObject floorRatios(const QJsonObject &result);
 void printFloorTable(const QJsonObject &result);
 

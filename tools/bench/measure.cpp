@@ -13,6 +13,7 @@
 #include "store/connection.h"
 #include "store/lookups.h"
 #include "store/vouchers.h"
+#include "store/waiting.h"
 #include "ui/messages.h"
 
 #include <QApplication>
@@ -136,7 +137,12 @@ public:
         result[QStringLiteral("list_original")] = listing(true);
         result[QStringLiteral("load")] = loading();
         result[QStringLiteral("save")] = saving();
+        // The store's own code against the floor, as the tools run it; then
+        // the same through the window's helper thread.
+        store::setWaitingDoor(nullptr);
         result[QStringLiteral("floor")] = measureFloor(m_options, floorWork());
+        runStatementsAsTheWindowDoes();
+        result[QStringLiteral("floor_window")] = measureFloor(m_options, floorWork());
         result[QStringLiteral("update")] = updating();
         result[QStringLiteral("search")] = searching();
         result[QStringLiteral("finder")] = finderFigures(runs(2));
