@@ -25,6 +25,7 @@ struct Options
     int runs = 101;      // timed runs of the quick operations (fewer for the slow ones)
     int clerks = 0;      // --clerks N: the concurrent writers instead of the timings
     qint64 vouchers = 0; // --vouchers N: the clerks stop after N in all (0: when stopped)
+    bool window = false; // --window: the clerks' statements go through the window's helper thread
     QString date;        // the clerks' date (children)
     int clerkIndex = -1; // children only
     bool measureChild = false;

@@ -130,7 +130,8 @@ void print(const Options &options, const Outcome &o)
         out() << QJsonDocument(figures).toJson(QJsonDocument::Compact) << Qt::endl;
         return;
     }
-    out() << "jeonpyo-bench --clerks " << options.clerks << " on " << options.engineName() << "\n\n"
+    out() << "jeonpyo-bench --clerks " << options.clerks << (options.window ? " --window" : "") << " on "
+          << options.engineName() << "\n\n"
           << "| clerks | vouchers saved | seconds | vouchers per second | duplicate numbers | lost | partial | "
              "stored but not given | failed saves | attempts retried "
              "|\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n"
@@ -222,7 +223,8 @@ std::vector<QByteArray> waitForClerks(Clerks &clerks)
 
 int runClerkChild(const Options &options)
 {
-    runStatementsAsTheWindowDoes();
+    if (options.window)
+        runStatementsAsTheWindowDoes();
     catchStop();
     const int branches = std::max<int>(1, int(store::branchList().size()));
     const int branch = options.clerkIndex % branches;

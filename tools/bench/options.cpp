@@ -12,7 +12,7 @@ namespace {
 
 const char *usageText =
     "Usage: jeonpyo-bench (--sqlite FILE | --postgres URI) [--lines N] [--runs N] [--json] [--rebuild]\n"
-    "       jeonpyo-bench (--sqlite FILE | --postgres URI) --clerks N [--vouchers N] [--json]\n"
+    "       jeonpyo-bench (--sqlite FILE | --postgres URI) --clerks N [--vouchers N] [--window] [--json]\n"
     "\n"
     "Builds (or reuses) a store of N voucher lines (default 1000000) over 1500 dates and\n"
     "5 branches, with 100000 accounts and 50000 customers, and times the program's own\n"
@@ -31,6 +31,7 @@ const char *usageText =
     "  --rebuild        build the store anew (an SQLite file is replaced, PostgreSQL tables dropped)\n"
     "  --clerks N       run N concurrent writers instead of the timings\n"
     "  --vouchers N     the writers stop after N vouchers in all (default: when stopped)\n"
+    "  --window         the writers run their statements through the window's helper thread\n"
     "  --version        print the version and stop\n";
 
 bool positive(const QString &text, qint64 &value)
@@ -54,6 +55,8 @@ QStringList Options::childArguments() const
     QStringList arguments{QStringLiteral("--store-from-environment")};
     arguments << QStringLiteral("--lines") << QString::number(shape.lines) << QStringLiteral("--runs")
               << QString::number(runs);
+    if (window)
+        arguments << QStringLiteral("--window");
     return arguments;
 }
 
@@ -68,6 +71,7 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
     const QCommandLineOption rebuild(QStringLiteral("rebuild"));
     const QCommandLineOption clerks(QStringLiteral("clerks"), {}, QStringLiteral("N"));
     const QCommandLineOption vouchers(QStringLiteral("vouchers"), {}, QStringLiteral("N"));
+    const QCommandLineOption window(QStringLiteral("window"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringList{QStringLiteral("version"), QStringLiteral("v")});
     // Internal: the measuring child and the clerks.
@@ -75,8 +79,8 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
     const QCommandLineOption clerkChild(QStringLiteral("clerk-child"), {}, QStringLiteral("INDEX"));
     const QCommandLineOption date(QStringLiteral("date"), {}, QStringLiteral("DATE"));
     const QCommandLineOption fromEnvironment(QStringLiteral("store-from-environment"));
-    parser.addOptions({sqlite, postgres, lines, runs, json, rebuild, clerks, vouchers, help, version, measureChild,
-                       clerkChild, date, fromEnvironment});
+    parser.addOptions({sqlite, postgres, lines, runs, json, rebuild, clerks, vouchers, window, help, version,
+                       measureChild, clerkChild, date, fromEnvironment});
     QString problem;
     qint64 number = 0;
     if (!parser.parse(arguments))
@@ -125,6 +129,7 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
         options.postgres = parser.value(postgres);
     }
     options.json = parser.isSet(json);
+    options.window = parser.isSet(window);
     options.rebuild = parser.isSet(rebuild);
     options.measureChild = parser.isSet(measureChild);
     options.clerkIndex = parser.isSet(clerkChild) ? parser.value(clerkChild).toInt() : -1;
