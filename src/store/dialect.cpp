@@ -322,14 +322,12 @@ private:
     }
 
     // A value bound as the driver binds it: numbers as numbers, texts as
-    // text, so that comparisons take the same affinity.
+    // text, so that comparisons take the same affinity. (The store binds an
+    // empty text for a null one before it gets here.)
     static void bind(sqlite3_stmt *query, int at, const QVariant &value)
     {
         if (!value.isValid() || value.isNull()) {
-            if (value.typeId() == QMetaType::QString)
-                sqlite3_bind_text(query, at, "", 0, SQLITE_STATIC);
-            else
-                sqlite3_bind_null(query, at);
+            sqlite3_bind_null(query, at);
             return;
         }
         switch (value.typeId()) {
@@ -574,7 +572,8 @@ public:
         if (state != PQTRANS_IDLE && state != PQTRANS_INTRANS && state != PQTRANS_INERROR)
             return AtOnce::Unavailable;
         Prepared &prepared = preparedOn(connection);
-        std::shared_ptr<const Rows::Columns> &columns = prepared.columns[statement.lines.join(QLatin1Char('\n'))];
+        const Positional positional = positionalOf(statement);
+        std::shared_ptr<const Rows::Columns> &columns = prepared.columns[positional.text];
         const auto take = [&](const PGresult *result, bool first) {
             const int count = PQnfields(result);
             if (first) {
@@ -594,13 +593,10 @@ public:
                                                                                      PQgetlength(result, row, column)));
         };
         // Prepared already: run as it is, without the pipeline's bookkeeping.
-        const Positional positional = positionalOf(statement);
         const auto known = prepared.names.find(positional.text);
         if (known == prepared.names.end())
             return pipeline(connection, {statement}, false, error, take);
-        std::vector<const char *> values;
-        for (const std::optional<QByteArray> &value : positional.values)
-            values.push_back(value ? value->constData() : nullptr);
+        const std::vector<const char *> values = positional.pointers();
         PGresult *result = PQexecPrepared(connection, known->second.constData(), int(values.size()), values.data(),
                                           nullptr, nullptr, 0);
         const bool done = PQresultStatus(result) == PGRES_TUPLES_OK;
@@ -629,8 +625,7 @@ private:
             return AtOnce::Unavailable;
         Prepared &prepared = preparedOn(connection);
         std::vector<QByteArray> newNames;
-        // What each command sent is, in order: only the commit's answer is looked for.
-        std::vector<bool> isCommit;
+        size_t commands = 0; // sent, each answered by its results and an end
         bool sent = true;
         for (const BoundStatement &statement : statements) {
             const Positional positional = positionalOf(statement);
@@ -640,19 +635,17 @@ private:
                 newNames.push_back(name);
                 sent = sent && PQsendPrepare(connection, name.constData(), positional.text.constData(),
                                              int(positional.values.size()), nullptr);
-                isCommit.push_back(false);
+                ++commands;
             }
-            isCommit.push_back(false);
-            std::vector<const char *> values;
-            for (const std::optional<QByteArray> &value : positional.values)
-                values.push_back(value ? value->constData() : nullptr);
+            const std::vector<const char *> values = positional.pointers();
             sent = sent && PQsendQueryPrepared(connection, name.constData(), int(values.size()), values.data(), nullptr,
                                                nullptr, 0);
+            ++commands;
         }
-        if (thenCommit) {
-            sent = sent && PQsendQueryParams(connection, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0);
-            isCommit.push_back(true);
-        }
+        // Only the commit's own answer is looked for.
+        const size_t commit = thenCommit ? commands++ : size_t(-1);
+        sent =
+            sent && (!thenCommit || PQsendQueryParams(connection, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0));
         sent = sent && PQpipelineSync(connection);
         // The answers: the results of each command sent and an end, then the
         // synchronisation's. After the first failure the server skips the rest.
@@ -677,7 +670,7 @@ private:
             ending = 0;
             // The commit's own answer tells whether the transaction was
             // written: a server shutting down sends it, and then its farewell.
-            if (command < isCommit.size() && isCommit[command] && PQresultStatus(result) == PGRES_COMMAND_OK &&
+            if (command == commit && PQresultStatus(result) == PGRES_COMMAND_OK &&
                 qstrcmp(PQcmdStatus(result), "COMMIT") == 0)
                 committed = true;
             switch (PQresultStatus(result)) {
@@ -720,8 +713,8 @@ private:
     {
         int backend = 0;
         int count = 0;
-        std::map<QByteArray, QByteArray> names;                          // by text
-        std::map<QString, std::shared_ptr<const Rows::Columns>> columns; // of a read, by text
+        std::map<QByteArray, QByteArray> names;                             // by text
+        std::map<QByteArray, std::shared_ptr<const Rows::Columns>> columns; // of a read, by text
     };
     static Prepared &preparedOn(PGconn *connection)
     {
@@ -738,6 +731,14 @@ private:
     {
         QByteArray text;
         std::vector<std::optional<QByteArray>> values;
+        // The values as libpq takes them, NULL for none.
+        std::vector<const char *> pointers() const
+        {
+            std::vector<const char *> pointers;
+            for (const std::optional<QByteArray> &value : values)
+                pointers.push_back(value ? value->constData() : nullptr);
+            return pointers;
+        }
     };
     static Positional positionalOf(const BoundStatement &statement)
     {

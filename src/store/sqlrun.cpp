@@ -12,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <charconv>
+#include <functional>
 #include <unordered_map>
 
 namespace store {
@@ -73,6 +74,40 @@ QString stalled(QSqlDatabase db, const QSqlError &error)
 {
     closeLostConnection(db);
     return unreachableMessage(maskPassword(describe(error)), Unreachable::TimedOut);
+}
+
+// How a statement run through the door ended.
+struct Ending
+{
+    bool succeeded = false;
+    bool cutOff = false;    // the server gave no answer in time
+    bool cancelled = false; // the clerk had it stopped
+};
+
+// Runs a blocking call on db through the door, watched for a server that
+// stops answering.
+Ending watched(QSqlDatabase db, const std::function<bool()> &statement, bool cancellable)
+{
+    Ending ending;
+    StatementWatch watch(db, watchTime());
+    ending.succeeded = runWaiting(db, statement, cancellable, ending.cancelled);
+    ending.cutOff = watch.cutOff();
+    return ending;
+}
+
+// The clerk's message for a statement that failed so.
+QString failureMessage(QSqlDatabase db, const QSqlError &error, const Ending &ending)
+{
+    return ending.cancelled ? cancelledMessage() : ending.cutOff ? stalled(db, error) : failure(db, error);
+}
+
+// A value as it is bound: an empty text a clerk left (often a null QString)
+// is stored as '', never as NULL, for every text column is NOT NULL and
+// compared as text.
+QVariant bindable(const QVariant &value)
+{
+    const bool nullText = value.typeId() == QMetaType::QString && value.toString().isNull();
+    return nullText ? QVariant(QString(QLatin1String(""))) : value;
 }
 
 // A statement that fails before anything reached the database (its prepare, or
@@ -213,17 +248,12 @@ QSqlQuery preparedStatement(QSqlDatabase db, const QString &text, bool &isKept)
 
 bool begin(QSqlDatabase db, QSqlError &error)
 {
-    bool begun = false;
-    bool cancelled = false;
-    {
-        StatementWatch watch(db, watchTime());
-        begun = runWaiting(
-            db, [&] { return Dialect::of(db).begin(db, error); }, true, cancelled);
-    }
-    if (cancelled)
+    const Ending ending = watched(
+        db, [&] { return Dialect::of(db).begin(db, error); }, true);
+    if (ending.cancelled)
         throw AppError(cancelledMessage());
     // A BEGIN cut off is found lost, and tried once on a new connection.
-    return begun;
+    return ending.succeeded;
 }
 
 } // namespace
@@ -258,25 +288,12 @@ QSqlQuery run(QSqlDatabase db, const QStringList &lines, const Params &params)
     const QString text = lines.join(QLatin1Char('\n'));
     bool isKept = false;
     QSqlQuery query = preparedStatement(db, text, isKept);
-    for (const auto &[name, value] : params) {
-        // An empty text a clerk left (often a null QString) is stored as '',
-        // never as NULL: every text column is NOT NULL and compared as text.
-        const bool nullText = value.typeId() == QMetaType::QString && value.toString().isNull();
-        query.bindValue(name, nullText ? QVariant(QString(QLatin1String(""))) : value);
-    }
-    bool executed = false;
-    bool cutOff = false;
-    bool cancelled = false;
-    {
-        StatementWatch watch(db, watchTime());
-        executed = runWaiting(
-            db, [&] { return query.exec(); }, true, cancelled);
-        cutOff = watch.cutOff();
-    }
-    if (!executed) {
-        const QString message = cancelled ? cancelledMessage()
-                                : cutOff  ? stalled(db, query.lastError())
-                                          : failure(db, query.lastError());
+    for (const auto &[name, value] : params)
+        query.bindValue(name, bindable(value));
+    const Ending ending = watched(
+        db, [&] { return query.exec(); }, true);
+    if (!ending.succeeded) {
+        const QString message = failureMessage(db, query.lastError(), ending);
         // A kept statement stays prepared where it is.
         if (openTransactions > 0 && !isKept)
             failedInTransaction.push_back(std::move(query));
@@ -296,26 +313,20 @@ std::optional<std::vector<QVariant>> commitAtOnce(Transaction &transaction,
     std::vector<QVariant> rows;
     QSqlError error;
     AtOnce outcome = AtOnce::Unavailable;
-    bool cutOff = false;
-    bool cancelled = false;
-    {
-        StatementWatch watch(db, watchTime());
-        // The clerk's cancel stops a statement still waiting or running, and
-        // the commit with it; a commit under way goes on, and its answer says so.
-        runWaiting(
-            db,
-            [&] {
-                outcome = Dialect::of(db).sendAtOnce(db, statements, rows, error, true);
-                return outcome != AtOnce::Failed;
-            },
-            true, cancelled);
-        cutOff = watch.cutOff();
-    }
+    // The clerk's cancel stops a statement still waiting or running, and the
+    // commit with it; a commit under way goes on, and its answer says so.
+    const Ending ending = watched(
+        db,
+        [&] {
+            outcome = Dialect::of(db).sendAtOnce(db, statements, rows, error, true);
+            return outcome != AtOnce::Failed;
+        },
+        true);
     switch (outcome) {
     case AtOnce::Unavailable:
         return std::nullopt;
     case AtOnce::Failed:
-        throw AppError(cancelled ? cancelledMessage() : cutOff ? stalled(db, error) : failure(db, error));
+        throw AppError(failureMessage(db, error, ending));
     case AtOnce::Done:
         break;
     }
@@ -418,27 +429,20 @@ Rows read(QSqlDatabase db, const QStringList &lines, const Params &params)
     checkStorable(params);
     BoundStatement statement{lines, params};
     for (auto &[name, value] : statement.params)
-        if (value.typeId() == QMetaType::QString && value.toString().isNull())
-            value = QString(QLatin1String(""));
+        value = bindable(value);
     for (int attempt = 0;; ++attempt) {
         if (openTransactions == 0 && db.isOpen() && Dialect::of(db).dropped(db))
             reopen(db);
         Rows rows;
         QSqlError error;
         AtOnce outcome = AtOnce::Unavailable;
-        bool cutOff = false;
-        bool cancelled = false;
-        {
-            StatementWatch watch(db, watchTime());
-            runWaiting(
-                db,
-                [&] {
-                    outcome = Dialect::of(db).readRows(db, statement, rows, error);
-                    return outcome != AtOnce::Failed;
-                },
-                true, cancelled);
-            cutOff = watch.cutOff();
-        }
+        const Ending ending = watched(
+            db,
+            [&] {
+                outcome = Dialect::of(db).readRows(db, statement, rows, error);
+                return outcome != AtOnce::Failed;
+            },
+            true);
         switch (outcome) {
         case AtOnce::Unavailable:
             return rowsOf(run(db, lines, params));
@@ -447,14 +451,10 @@ Rows read(QSqlDatabase db, const QStringList &lines, const Params &params)
         case AtOnce::Failed:
             break;
         }
-        if (cancelled)
-            throw AppError(cancelledMessage());
-        if (cutOff)
-            throw AppError(stalled(db, error));
         // Reading changes nothing: on a connection found lost it is tried
         // once more on a new one.
-        if (attempt > 0 || !reconnectedForRetry(db, error))
-            throw AppError(failure(db, error));
+        if (ending.cancelled || ending.cutOff || attempt > 0 || !reconnectedForRetry(db, error))
+            throw AppError(failureMessage(db, error, ending));
     }
 }
 
@@ -488,20 +488,13 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    bool committed = false;
-    bool cutOff = false;
-    bool cancelled = false;
     QSqlError error;
-    {
-        StatementWatch watch(m_db, watchTime());
-        // Never cancelled: once the commit is sent, only its answer tells
-        // whether the voucher was written.
-        committed = runWaiting(
-            m_db, [&] { return Dialect::of(m_db).commit(m_db, error); }, false, cancelled);
-        cutOff = watch.cutOff();
-    }
-    if (!committed)
-        throw AppError(cutOff ? stalled(m_db, error) : failure(m_db, error));
+    // Never cancelled: once the commit is sent, only its answer tells whether
+    // the voucher was written.
+    const Ending ending = watched(
+        m_db, [&] { return Dialect::of(m_db).commit(m_db, error); }, false);
+    if (!ending.succeeded)
+        throw AppError(failureMessage(m_db, error, ending));
     m_open = false;
 }
 

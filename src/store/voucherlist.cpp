@@ -79,30 +79,34 @@ Params dayAndBranch(const QString &dateText, const QString &branchCode)
             {QStringLiteral(":tbKubun_Bon"), Str_RTrim(branchCode)}};
 }
 
+// The grid row's members, each by the name the listing gives its column.
+const std::pair<const char *, QString ListRow::*> listedTexts[] = {
+    {"serial_jen", &ListRow::serial_jen},   {"serial_bun", &ListRow::serial_bun},
+    {"Date_day", &ListRow::Date_day},       {"total", &ListRow::total},
+    {"ac_text1", &ListRow::ac_text1},       {"ac_text2", &ListRow::ac_text2},
+    {"serial_ttt", &ListRow::serial_ttt},   {"ac_jencode1", &ListRow::ac_jencode1},
+    {"ac_JenName1", &ListRow::ac_JenName1}, {"ac_jencode2", &ListRow::ac_jencode2},
+    {"ac_JenName2", &ListRow::ac_JenName2},
+};
+const std::pair<const char *, double ListRow::*> listedAmounts[] = {
+    {"Cr_Amt1", &ListRow::Cr_Amt1},
+    {"Dr_Amt2", &ListRow::Dr_Amt2},
+};
+
 std::vector<ListRow> listRows(const Rows &found)
 {
-    const int serial_jen = found.column("serial_jen"), serial_bun = found.column("serial_bun"),
-              Date_day = found.column("Date_day"), total = found.column("total"), ac_text1 = found.column("ac_text1"),
-              ac_text2 = found.column("ac_text2"), serial_ttt = found.column("serial_ttt"),
-              ac_jencode1 = found.column("ac_jencode1"), ac_JenName1 = found.column("ac_JenName1"),
-              Cr_Amt1 = found.column("Cr_Amt1"), ac_jencode2 = found.column("ac_jencode2"),
-              ac_JenName2 = found.column("ac_JenName2"), Dr_Amt2 = found.column("Dr_Amt2");
+    std::vector<std::pair<int, QString ListRow::*>> texts;
+    for (const auto &[name, member] : listedTexts)
+        texts.emplace_back(found.column(name), member);
+    std::vector<std::pair<int, double ListRow::*>> amounts;
+    for (const auto &[name, member] : listedAmounts)
+        amounts.emplace_back(found.column(name), member);
     std::vector<ListRow> rows(found.size());
     for (size_t i = 0; i < found.size(); ++i) {
-        ListRow &row = rows[i];
-        row.serial_jen = found.text(i, serial_jen);
-        row.serial_bun = found.text(i, serial_bun);
-        row.Date_day = found.text(i, Date_day);
-        row.total = found.text(i, total);
-        row.ac_text1 = found.text(i, ac_text1);
-        row.ac_text2 = found.text(i, ac_text2);
-        row.serial_ttt = found.text(i, serial_ttt);
-        row.ac_jencode1 = found.text(i, ac_jencode1);
-        row.ac_JenName1 = found.text(i, ac_JenName1);
-        row.Cr_Amt1 = found.number(i, Cr_Amt1);
-        row.ac_jencode2 = found.text(i, ac_jencode2);
-        row.ac_JenName2 = found.text(i, ac_JenName2);
-        row.Dr_Amt2 = found.number(i, Dr_Amt2);
+        for (const auto &[column, member] : texts)
+            rows[i].*member = found.text(i, column);
+        for (const auto &[column, member] : amounts)
+            rows[i].*member = found.number(i, column);
     }
     return rows;
 }
