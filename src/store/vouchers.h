@@ -100,6 +100,10 @@ struct ListScreen
 inline constexpr int screenVouchers = 15;
 ListScreen listVoucherScreen(const QString &dateText, const QString &branchCode, const QString &afterJen = {},
                              int vouchers = screenVouchers);
+// The same listing with its lines grouped into rows by the engine, as
+// listVouchers does only for a day whose entries hold two lines of one side:
+// kept so that a test can hold the two ways to the same rows.
+std::vector<ListRow> listVouchersGrouped(const QString &dateText, const QString &branchCode);
 // The listing as it was first written: lines found by a leading-wildcard match on
 // date and branch joined (it scans every line, and a short date also matches
 // other dates). Kept only so the benchmark can compare it with listVouchers.

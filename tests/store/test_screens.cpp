@@ -1,11 +1,14 @@
 // A day's listing read a screen at a time gives the whole listing's rows, in
-// its order, each voucher whole in one screen, on SQLite and PostgreSQL.
+// its order, each voucher whole in one screen; and the rows folded from the
+// lines are the rows the engine's grouping gives. On SQLite and PostgreSQL.
 #include "support/testdb.h"
 
 #include "base/error.h"
 #include "store/vouchers.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <set>
 
 namespace {
 
@@ -107,6 +110,66 @@ private slots:
         }
         QCOMPARE(shown(read), shown(store::listVouchers(day, "00000")));
         QCOMPARE(int(read.size()), 9);
+    }
+
+    // Generated lines with what other programs write: padded numbers, dates
+    // and branches, other kinds, forms and sides, entries with one side only,
+    // blank and padded texts, amounts with cents; and, with padded sides, rows
+    // holding two lines of a side.
+    void foldedRowsAreTheGroupedRows_data()
+    {
+        QTest::addColumn<uint>("seed");
+        QTest::addColumn<bool>("paddedSides");
+        QTest::newRow("irregular lines, at most one of a side in a row") << 1u << false;
+        QTest::newRow("another day of them") << 2u << false;
+        QTest::newRow("rows holding two lines of a side") << 3u << true;
+    }
+    void foldedRowsAreTheGroupedRows()
+    {
+        QFETCH(uint, seed);
+        QFETCH(bool, paddedSides);
+        addBranches();
+        QRandomGenerator random(seed);
+        const auto pick = [&random](const QStringList &options) { return options[random.bounded(options.size())]; };
+        std::set<QString> written;
+        for (int i = 0; i < 240; ++i) {
+            // One pick a statement, so the same seed makes the same lines.
+            const QString jen = QStringLiteral("2001-05-30-%1").arg(random.bounded(1, 40), 8, 10, QLatin1Char('0'));
+            const QString date = pick({day, day, day, day + " ", "2001-05-31"});
+            const QString number = jen + pick({"", "", "", " "});
+            const QString entry = pick({"01", "02", "03", "04", "01 "});
+            const QString side =
+                pick(paddedSides ? QStringList{"01", "02", "01 ", "02 "} : QStringList{"01", "02", "01", "02", "03"});
+            const QString branch = pick({"00000", "00000", "00000", "00000 ", "00001"});
+            store::StoredLine line =
+                sampleLine(date, number, entry, side, branch, pick({"표본", "", "긴 적요 ", "가", "z"}));
+            if (!written.insert(line.Serial_Jen + '|' + line.Serial_Bun + '|' + line.Serial_CrDr).second)
+                continue;
+            line.Kubun_Jen = pick({"3", "3", "3", "3 ", "1"});
+            line.Form_Kubun = pick({"A005", "A005", "A005", "A005 ", "A001"});
+            line.Ac_JenCode += pick({"", "", " "});
+            line.Cr_Amt = random.bounded(100000) / 4.0;
+            line.Dr_Amt = random.bounded(100000) / 4.0;
+            database().insertRaw(line);
+        }
+        const std::vector<store::ListRow> grouped = store::listVouchersGrouped(day, "00000");
+        const std::vector<store::ListRow> folded = store::listVouchers(day, "00000");
+        QVERIFY(grouped.size() > 20);
+        // The same rows; in the same order of number and entry, rows of one
+        // entry that differ in date or branch text being in no order of theirs.
+        const auto entries = [](const std::vector<store::ListRow> &rows) {
+            QStringList keys;
+            for (const store::ListRow &row : rows)
+                keys << row.serial_jen + '|' + row.serial_bun;
+            return keys;
+        };
+        QCOMPARE(entries(folded), entries(grouped));
+        QStringList foldedRows = shown(folded), groupedRows = shown(grouped);
+        foldedRows.sort();
+        groupedRows.sort();
+        QCOMPARE(foldedRows, groupedRows);
+        // A screen at a time folds them the same way.
+        QCOMPARE(shown(store::listVoucherScreen(day, "00000", {}, 1000).rows), shown(folded));
     }
 };
 
