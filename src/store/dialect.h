@@ -63,6 +63,12 @@ public:
 
     // A query (parameter :tbIndex) that counts the indexes of that name.
     virtual QString countIndexes() const = 0;
+    // The statement that has the engine keep figures of the trimmed kind,
+    // form and side of the voucher lines, which the listing tests every line
+    // on; empty where the engine plans well without. And a query that counts
+    // those figures' definitions (they are there when it gives 1).
+    virtual QString lineStatistics() const = 0;
+    virtual QString countLineStatistics() const = 0;
 
     // A condition true when the text `expression` holds, somewhere, the
     // sequence bound to `parameter`; the bound value is made by

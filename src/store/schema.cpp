@@ -128,6 +128,7 @@ void createSchema(QSqlDatabase db, bool guard)
         exec(db, sql);
     transaction.commit();
     addTrigramSearch(db);
+    addLineStatistics(db);
 }
 
 const std::vector<SearchedName> &searchedNames()
@@ -185,6 +186,26 @@ bool addTrigramSearch(QSqlDatabase db)
         return false;
     }
     dialect.forgetTrigrams(db);
+    return true;
+}
+
+bool addLineStatistics(QSqlDatabase db)
+{
+    const Dialect &dialect = Dialect::of(db);
+    if (dialect.lineStatistics().isEmpty() || runValue(db, {dialect.countLineStatistics()}).toInt() > 0)
+        return false;
+    try {
+        exec(db, dialect.lineStatistics());
+    } catch (const AppError &) {
+        // A server too old to keep figures of expressions: the listing is
+        // planned as it was.
+        if (!db.isOpen())
+            throw;
+        return false;
+    }
+    // The lines already stored are counted now; the engine's own analysing
+    // keeps the figures up from here.
+    exec(db, QStringLiteral("ANALYZE Account_Jen_AA"));
     return true;
 }
 

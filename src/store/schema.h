@@ -42,5 +42,11 @@ QStringList trigramIndexes();
 // and the searches read every name, as before. Returns true when they were
 // made. Throws AppError only when the connection is lost.
 bool addTrigramSearch(QSqlDatabase db);
+// Has the engine keep figures of what the listing tests the voucher lines on,
+// where it needs them to plan a busy day (Dialect::lineStatistics()), and
+// takes them at once; a new store gets them from createSchema(). Nothing is
+// made where the engine cannot keep them. Returns true when they were made.
+// Throws AppError only when the connection is lost.
+bool addLineStatistics(QSqlDatabase db);
 
 } // namespace store

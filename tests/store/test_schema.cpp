@@ -4,6 +4,7 @@
 #include "store/vouchers.h"
 #include "support/testdb.h"
 
+#include <QSqlQuery>
 #include <QTest>
 
 class TestSchema : public StoreTestCase
@@ -21,6 +22,24 @@ private slots:
     {
         QVERIFY_THROWS_EXCEPTION(AppError, store::createSchema(store::account()));
         QVERIFY(store::hasSchema(store::account()));
+    }
+
+    // The server keeps figures of the trimmed kind, form and side of the lines,
+    // by which it plans a busy day's listing; a store made before them gets
+    // them once. SQLite needs none.
+    void theServerKeepsFiguresOfWhatTheListingTests()
+    {
+        if (!onPostgres()) {
+            QVERIFY(!store::addLineStatistics(store::account()));
+            return;
+        }
+        const QString count = "SELECT count(*) FROM pg_statistic_ext WHERE stxname = 'account_jen_aa_listed'";
+        QCOMPARE(database().column(count), QStringList{"1"});
+        QVERIFY(!store::addLineStatistics(store::account()));
+        QVERIFY(QSqlQuery(store::account()).exec("DROP STATISTICS account_jen_aa_listed"));
+        QCOMPARE(database().column(count), QStringList{"0"});
+        QVERIFY(store::addLineStatistics(store::account()));
+        QCOMPARE(database().column(count), QStringList{"1"});
     }
 
     void theSheetFillerHoldsOneToTen()

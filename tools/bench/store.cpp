@@ -53,8 +53,9 @@ void prepare(const Options &options)
             const store::LargeSetCounts found = store::countLargeSet(db);
             if (found == wanted) {
                 err() << "Reusing the store: " << describeCounts(found) << "." << Qt::endl;
-                store::addFinderIndex(db);   // a store built before the finder
-                store::addTrigramSearch(db); // and before the trigram indexes
+                store::addFinderIndex(db);    // a store built before the finder
+                store::addTrigramSearch(db);  // and before the trigram indexes
+                store::addLineStatistics(db); // and before the listing's figures
 
                 return;
             }

@@ -21,6 +21,11 @@ int runInit(const QStringList &arguments)
                 if (trigrams)
                     out() << QStringLiteral("데이타베이스 '%1'에 이름 찾기 색인을 더했습니다.").arg(databaseName())
                           << Qt::endl;
+                // The figures by which the server plans the listing of a busy day.
+                const bool figures = store::addLineStatistics(db);
+                if (figures)
+                    out() << QStringLiteral("데이타베이스 '%1'에 전표 목록의 통계를 더했습니다.").arg(databaseName())
+                          << Qt::endl;
                 // A database made by an earlier version gets the change history
                 // and the period lock.
                 if (store::ledger::installGuard(db) || store::ledger::guardAddedOnOpen()) {
@@ -29,7 +34,7 @@ int runInit(const QStringList &arguments)
                         << Qt::endl;
                     return int(Success);
                 }
-                if (trigrams)
+                if (trigrams || figures)
                     return int(Success);
                 out() << QStringLiteral("데이타베이스 '%1'에 테이블이 이미 있습니다. 아무것도 바꾸지 않았습니다.")
                              .arg(databaseName())
