@@ -79,7 +79,6 @@ QStringList lineStatement(const LineFilter &filter)
     return {
         QStringLiteral("select      t.serial_jen,     t.serial_bun,    t.Date_day,"),
         QStringLiteral("(rtrim(tt.kubun_name) || '/' || rtrim(tt.kubun_jangso)) AS total,"),
-        QStringLiteral("(rtrim(t.serial_jen) || rtrim(t.serial_bun)) AS serial_ttt,"),
         QStringLiteral("rtrim(t.Serial_CrDr) AS side, rtrim(t.ac_text) AS ac_text,"),
         QStringLiteral("rtrim(t.ac_Jencode) AS ac_jencode, rtrim(t.ac_JenName) AS ac_JenName,"),
         QStringLiteral("(case when rtrim(t.Serial_CrDr) = '01' then t.Cr_Amt else t.Dr_Amt end) + 0 AS amount"),
@@ -147,9 +146,8 @@ std::vector<ListRow> listRows(const Rows &found)
 std::optional<std::vector<ListRow>> foldLines(const Rows &found)
 {
     const int jen = found.column("serial_jen"), bun = found.column("serial_bun"), day = found.column("Date_day"),
-              total = found.column("total"), ttt = found.column("serial_ttt"), side = found.column("side"),
-              text = found.column("ac_text"), code = found.column("ac_jencode"), name = found.column("ac_JenName"),
-              amount = found.column("amount");
+              total = found.column("total"), side = found.column("side"), text = found.column("ac_text"),
+              code = found.column("ac_jencode"), name = found.column("ac_JenName"), amount = found.column("amount");
     std::vector<ListRow> rows;
     rows.reserve(found.size() / 2 + 1);
     bool debitSeen = false, creditSeen = false;
@@ -162,7 +160,7 @@ std::optional<std::vector<ListRow>> foldLines(const Rows &found)
             row.serial_bun = found.text(i, bun);
             row.Date_day = found.text(i, day);
             row.total = found.text(i, total);
-            row.serial_ttt = found.text(i, ttt);
+            row.serial_ttt = Str_RTrim(row.serial_jen) + Str_RTrim(row.serial_bun);
             debitSeen = creditSeen = false;
         }
         ListRow &row = rows.back();
