@@ -242,6 +242,33 @@ private slots:
         QCOMPARE(store::voucherHistory(number).size(), size_t(2));
     }
 
+    // The server's guard of the version before checked and recorded an added
+    // line line by line; opened now, it checks and records a save's lines
+    // once for the statement, and never twice.
+    void aServerGuardThatRecordedLineByLineIsBroughtUpToDate()
+    {
+        if (!onPostgres())
+            QSKIP("the file's guard records line by line");
+        QSqlDatabase db = store::account();
+        for (const char *sql :
+             {"drop trigger ledger_lines_added on Account_Jen_AA",
+              "create or replace trigger ledger_line_lock before insert or update or delete on Account_Jen_AA "
+              "for each row execute function ledger_line_lock()",
+              "create or replace trigger ledger_line_history after insert or update or delete on Account_Jen_AA "
+              "for each row execute function ledger_line_history()"})
+            store::exec(db, QString::fromLatin1(sql));
+        QVERIFY(!store::ledger::guardInstalled(db));
+        db = QSqlDatabase();
+        store::closeAccount();
+        QVERIFY(store::ledger::guardInstalled(store::account()));
+        const QString number = store::saveNewVoucher(sampleVoucher(day, 0, {"01", "02"})).serialJen;
+        QCOMPARE(store::voucherHistory(number).size(), size_t(4));
+        store::setLockDate(day);
+        const int recorded = historyRows();
+        QVERIFY_THROWS_EXCEPTION(AppError, store::saveNewVoucher(sampleVoucher(day, 0, {"01"})));
+        QCOMPARE(historyRows(), recorded);
+    }
+
     void aClerkHasChangesRecordedButMayNotTouchTheHistory()
     {
         if (!onPostgres())
