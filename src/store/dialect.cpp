@@ -158,8 +158,8 @@ public:
             "select count(*) from sqlite_master where type = 'index' and lower(name) = lower(:tbIndex)");
     }
 
-    // SQLite joins the lines to their branch after the index has found them,
-    // whatever it guesses of the tests.
+    // SQLite plans the listing on the day's index whatever it guesses of
+    // these tests.
     QString lineStatistics() const override { return {}; }
     QString countLineStatistics() const override { return {}; }
 
