@@ -250,7 +250,10 @@ public:
         // The lines of a voucher repeat most of their texts (date, branch,
         // codes): a value as the row before had it shares that row's text.
         const size_t width = size_t(columns);
-        std::vector<std::string> before(width);
+        // Kept from read to read: a text as long as one before needs no new room.
+        thread_local std::vector<std::string> before;
+        if (before.size() < width)
+            before.resize(width);
         std::vector<bool> known(width, false);
         std::vector<QString> last(width);
         rows.reserve(width * 8);
@@ -258,9 +261,7 @@ public:
         while ((stepped = sqlite3_step(query)) == SQLITE_ROW) {
             for (int column = 0; column < columns; ++column) {
                 if (sqlite3_column_type(query, column) == SQLITE_FLOAT) {
-                    // To its last digit: the engine's own text rounds to 15.
-                    rows.append(
-                        QString::number(sqlite3_column_double(query, column), 'g', QLocale::FloatingPointShortest));
+                    rows.appendNumber(sqlite3_column_double(query, column));
                     known[size_t(column)] = false;
                     continue;
                 }

@@ -8,10 +8,12 @@
 #include "store/statementwatch.h"
 #include "store/waiting.h"
 
+#include <QLocale>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <charconv>
+#include <cmath>
 #include <functional>
 #include <unordered_map>
 
@@ -371,16 +373,33 @@ int Rows::Columns::position(const char *name) const
     return at;
 }
 
+void Rows::appendNumber(double value)
+{
+    if (m_numbers.empty())
+        m_numbers.assign(m_values.size(), notANumber);
+    m_values.emplace_back();
+    m_numbers.push_back(value);
+}
+
 const QString &Rows::text(size_t row, int column) const
 {
     static const QString none;
     if (column < 0 || !m_columns || column >= m_columns->count())
         return none;
-    return m_values[row * size_t(m_columns->count()) + size_t(column)];
+    const size_t at = row * size_t(m_columns->count()) + size_t(column);
+    // To its last digit: the engine's own text rounds to 15.
+    if (at < m_numbers.size() && !std::isnan(m_numbers[at]) && m_values[at].isNull())
+        m_values[at] = QString::number(m_numbers[at], 'g', QLocale::FloatingPointShortest);
+    return m_values[at];
 }
 
 double Rows::number(size_t row, int column) const
 {
+    if (column >= 0 && m_columns && column < m_columns->count()) {
+        const size_t at = row * size_t(m_columns->count()) + size_t(column);
+        if (at < m_numbers.size() && !std::isnan(m_numbers[at]))
+            return m_numbers[at];
+    }
     // An engine's number is plain ASCII: read without the locale's machinery
     // where it is short, as amounts are.
     const QString &value = text(row, column);

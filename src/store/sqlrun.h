@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -33,6 +34,7 @@ struct BoundStatement
 // The rows of a read, taken from the engine's own library rather than through
 // the driver's values: each value as the engine gives it as text (an amount in
 // its shortest form), a NULL as a null QString; row by row, column by column.
+// Read on one thread at a time: a number's text is made when first asked for.
 class Rows
 {
 public:
@@ -66,12 +68,22 @@ public:
     double number(size_t row, int column) const;
 
     // The next value, filling the rows in order.
-    void append(QString value) { m_values.push_back(std::move(value)); }
+    void append(QString value)
+    {
+        m_values.push_back(std::move(value));
+        if (!m_numbers.empty())
+            m_numbers.push_back(notANumber);
+    }
+    // The next value, an engine's floating-point number: its text is written
+    // only when asked for (an amount is mostly read as a number).
+    void appendNumber(double value);
     void reserve(size_t values) { m_values.reserve(values); }
 
 private:
+    static constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
     std::shared_ptr<const Columns> m_columns;
-    std::vector<QString> m_values;
+    mutable std::vector<QString> m_values; // a number's text is made by text()
+    std::vector<double> m_numbers;         // by value position, NaN for a text; empty while there is no number
 };
 
 // Runs a read statement as run() does, bound and kept prepared the same way,

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -163,9 +164,12 @@ private slots:
                     const QByteArray name = record.fieldName(column).toUtf8();
                     const int at = rows.column(name.constData());
                     const QVariant value = query.value(column);
-                    if (value.typeId() == QMetaType::Double)
+                    if (value.typeId() == QMetaType::Double) {
+                        // To the last digit, as a number and as text.
                         QCOMPARE(rows.number(row, at), value.toDouble());
-                    else if (value.typeId() == QMetaType::QDateTime) // the server's text of it
+                        QCOMPARE(rows.text(row, at),
+                                 QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest));
+                    } else if (value.typeId() == QMetaType::QDateTime) // the server's text of it
                         QCOMPARE(store::endDayFrom(rows.text(row, at)), value.toDateTime());
                     else if (value.isNull())
                         QVERIFY2(rows.text(row, at).isNull(), name.constData());
