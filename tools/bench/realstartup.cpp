@@ -34,6 +34,9 @@ double startOnce(const QString &program, int &rows)
     environment.insert(QStringLiteral("JEONPYO_STARTUP_MARK"), QStringLiteral("1"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     jeonpyo.setProcessEnvironment(environment);
+    // The mark comes on stderr: waiting for the other channel would take it
+    // only when the wait's time is up, and so count whole waits.
+    jeonpyo.setReadChannel(QProcess::StandardError);
     QElapsedTimer timer;
     timer.start();
     jeonpyo.start(program, {});
