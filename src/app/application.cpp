@@ -73,7 +73,7 @@ EntryWindow *startWindows()
     // and a window of design texts and database errors would only mislead.
     if (!prepareBooks())
         return nullptr;
-    EntryWindow *entry = createWindowSet();
+    EntryWindow *entry = createWindowSet(SearchDialogsMade::OnceOnScreen);
     entry->show();
     if (!qEnvironmentVariableIsEmpty("JEONPYO_STARTUP_MARK") && entry->windowHandle())
         new StartupMark(entry);

@@ -17,11 +17,28 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
-// The seven search dialogs live from start-up to the end of the program.
+// The seven search dialogs live from start-up to the end of the program,
+// writing into the entry window.
 std::unique_ptr<lookup::SearchDialogs> searchDialogs;
+QPointer<EntryWindow> entryOfDialogs;
+
+// The dialogs, made the first time they are wanted.
+lookup::SearchDialogs &dialogs()
+{
+    if (!searchDialogs) {
+        searchDialogs = std::make_unique<lookup::SearchDialogs>(entryOfDialogs);
+        // A pick in a dialog fills the entry's fields.
+        for (const auto &dialog : searchDialogs->all())
+            QObject::connect(dialog.get(), &lookup::SearchDialog::picked, entryOfDialogs.data(),
+                             &EntryWindow::applyPick);
+    }
+    return *searchDialogs;
+}
 
 // The entry window's way to the search dialogs, by their object names.
 class DialogDoor : public entry::SearchDoor
@@ -29,12 +46,12 @@ class DialogDoor : public entry::SearchDoor
 public:
     void prepare(const QString &dialog, int entry, const QString &text) override
     {
-        if (lookup::SearchDialog *d = searchDialogs->find(dialog))
+        if (lookup::SearchDialog *d = dialogs().find(dialog))
             d->prepare(entry, text);
     }
     void searchAndShow(const QString &dialog) override
     {
-        if (lookup::SearchDialog *d = searchDialogs->find(dialog)) {
+        if (lookup::SearchDialog *d = dialogs().find(dialog)) {
             d->search();
             d->showNonBlocking();
         }
@@ -55,6 +72,39 @@ void connectPrinting(EntryWindow &w)
         return print::previewVoucher(&w, ref);
     });
     w.setDayPrint([&w] { return print::previewDay(&w, w.edDate->text(), w.branchCode()); });
+}
+
+// Makes the search dialogs as soon as the entry window has been put on the
+// screen, so that the clerk sees the window without waiting for them; a
+// dialog wanted before then is made at once.
+class DialogsOnceOnScreen : public QObject
+{
+public:
+    explicit DialogsOnceOnScreen(EntryWindow *entry) : QObject(entry), m_entry(entry)
+    {
+        entry->windowHandle()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && m_entry->windowHandle()->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                dialogs();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    EntryWindow *m_entry;
+};
+
+void makeDialogsOnceOnScreen(EntryWindow *entry)
+{
+    entry->winId(); // makes the native window, watched for its first exposure
+    new DialogsOnceOnScreen(entry);
 }
 
 // The voucher finder, made when first opened; a window of the set from then on.
@@ -81,21 +131,24 @@ void connectFinder(EntryWindow &w)
 
 } // namespace
 
-EntryWindow *createWindowSet()
+EntryWindow *createWindowSet(SearchDialogsMade made)
 {
     store::setWaitingDoor(&waitingWindow);
     auto *entry = new EntryWindow;
     entry->FormCreate();
-    searchDialogs = std::make_unique<lookup::SearchDialogs>(entry);
+    entryOfDialogs = entry;
+    if (made == SearchDialogsMade::Now)
+        dialogs();
+    else
+        makeDialogsOnceOnScreen(entry);
     print::createFmQrMarvet3();
-    // Leaving a name field opens its dialog; a pick there fills the entry's fields.
+    // Leaving a name field opens its dialog.
     entry->setSearchDoor(&dialogDoor);
-    for (const auto &dialog : searchDialogs->all())
-        QObject::connect(dialog.get(), &lookup::SearchDialog::picked, entry, &EntryWindow::applyPick);
     // A search dialog left open does not outlive the entry window it writes into.
     QObject::connect(entry, &EntryWindow::closing, entry, [] {
-        for (const auto &dialog : searchDialogs->all())
-            dialog->hide();
+        if (searchDialogs)
+            for (const auto &dialog : searchDialogs->all())
+                dialog->hide();
     });
     connectPrinting(*entry);
     // F1 opens the help of every key from any window of the program.
@@ -107,6 +160,7 @@ EntryWindow *createWindowSet()
 void deleteWindowSet()
 {
     store::setWaitingDoor(nullptr);
+    entryOfDialogs = nullptr;
     searchDialogs.reset();
     // Only the windows themselves: popups of their controls go with their owners.
     QList<QPointer<QWidget>> windows;
@@ -119,6 +173,8 @@ void deleteWindowSet()
 
 QWidget *windowByName(const QString &objectName)
 {
+    if (entryOfDialogs)
+        dialogs();
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w->objectName() == objectName)
             return w;

@@ -1,14 +1,19 @@
 #pragma once
-// The program's windows, created once at start-up in a fixed order and reached
-// everywhere by their object names.
+// The program's windows, created once at start-up and reached everywhere by
+// their object names.
 #include <QString>
 #include <QWidget>
 
 class EntryWindow;
 
+// When the seven search dialogs are made: with the rest of the set, or once
+// the entry window is on the screen (at start-up, so that it is there sooner;
+// a dialog wanted before then is made at once).
+enum class SearchDialogsMade { Now, OnceOnScreen };
+
 // The entry window first (its creation runs its start-up steps), then the seven
 // search dialogs and the report host, all hidden.
-EntryWindow *createWindowSet();
+EntryWindow *createWindowSet(SearchDialogsMade made = SearchDialogsMade::Now);
 // A window of the set by its object name ("fmMarvet7", "Form1", …), or nullptr.
 QWidget *windowByName(const QString &objectName);
 // Releases every window of the set (at the end of the program).

@@ -1,6 +1,6 @@
 // Starting the program on a real display: one copy per database, a close with
-// a search dialog open that ends the program, and a first start on a database
-// without tables.
+// a search dialog open that ends the program, the window before its search
+// dialogs, and a first start on a database without tables.
 #include "support/desk.h"
 
 #include "app/application.h"
@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -120,6 +121,34 @@ private slots:
         Copy next(books.setting(), runtime.path());
         QTRY_COMPARE_WITH_TIMEOUT(windowsTitled(entryTitle).size(), 1, 20000);
         QCOMPARE(next.process.state(), QProcess::Running);
+    }
+
+    // The clerk sees the entry window before its seven search dialogs are
+    // made; they follow as soon as it is on the screen, or at once when one
+    // is wanted sooner.
+    void theWindowComesBeforeItsSearchDialogs()
+    {
+        TestDatabase books;
+        store::fillDemo(store::account());
+        const auto dialogsMade = [] {
+            int made = 0;
+            for (QWidget *window : QApplication::topLevelWidgets())
+                made += QRegularExpression("^Form[1-7]$").match(window->objectName()).hasMatch();
+            return made;
+        };
+        EntryWindow *w = startWindows();
+        QVERIFY(w);
+        QCOMPARE(dialogsMade(), 0);
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QTRY_COMPARE(dialogsMade(), 7);
+        deleteWindowSet();
+
+        w = startWindows();
+        QVERIFY(w);
+        QVERIFY(windowByName("Form3"));
+        QCOMPARE(dialogsMade(), 7);
+        deleteWindowSet();
+        store::closeAccount();
     }
 
     void aFirstStartOnABareDatabaseMakesItsTables()
