@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QPointer>
 #include <QTextStream>
-#include <QWindow>
 
 namespace {
 
@@ -41,30 +40,6 @@ QString singleCopyKey()
            QLatin1Char('\n') + qEnvironmentVariable("DISPLAY");
 }
 
-// With JEONPYO_STARTUP_MARK set, one line on stderr as soon as the entry
-// window is on the screen, with the rows its grid lists: the moment the
-// benchmark's start-up figure ends.
-class StartupMark : public QObject
-{
-public:
-    explicit StartupMark(EntryWindow *entry) : QObject(entry), m_entry(entry)
-    {
-        entry->windowHandle()->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Expose && m_entry->windowHandle()->isExposed()) {
-            watched->removeEventFilter(this);
-            QTextStream(stderr) << "jeonpyo: on screen, " << m_entry->list().rowCount() << " rows listed" << Qt::endl;
-        }
-        return false;
-    }
-
-private:
-    EntryWindow *m_entry;
-};
-
 } // namespace
 
 EntryWindow *startWindows()
@@ -75,8 +50,13 @@ EntryWindow *startWindows()
         return nullptr;
     EntryWindow *entry = createWindowSet(SearchDialogsMade::OnceOnScreen);
     entry->show();
-    if (!qEnvironmentVariableIsEmpty("JEONPYO_STARTUP_MARK") && entry->windowHandle())
-        new StartupMark(entry);
+    // With JEONPYO_STARTUP_MARK set, one line on stderr as soon as the entry
+    // window is on the screen, with the rows its grid lists: the moment the
+    // benchmark's start-up figure ends.
+    if (!qEnvironmentVariableIsEmpty("JEONPYO_STARTUP_MARK"))
+        whenFirstOnScreen(entry, [entry] {
+            QTextStream(stderr) << "jeonpyo: on screen, " << entry->list().rowCount() << " rows listed" << Qt::endl;
+        });
     return entry;
 }
 

@@ -74,38 +74,30 @@ void connectPrinting(EntryWindow &w)
     w.setDayPrint([&w] { return print::previewDay(&w, w.edDate->text(), w.branchCode()); });
 }
 
-// Makes the search dialogs as soon as the entry window has been put on the
-// screen, so that the clerk sees the window without waiting for them; a
-// dialog wanted before then is made at once.
-class DialogsOnceOnScreen : public QObject
+// Calls its function once, at the first exposure of the window it watches.
+class FirstExposure : public QObject
 {
 public:
-    explicit DialogsOnceOnScreen(EntryWindow *entry) : QObject(entry), m_entry(entry)
+    FirstExposure(QWidget *window, std::function<void()> then)
+        : QObject(window), m_window(window), m_then(std::move(then))
     {
-        entry->windowHandle()->installEventFilter(this);
+        window->windowHandle()->installEventFilter(this);
     }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Expose && m_entry->windowHandle()->isExposed()) {
+        if (event->type() == QEvent::Expose && m_window->windowHandle()->isExposed()) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                dialogs();
-                deleteLater();
-            });
+            m_then();
+            deleteLater();
         }
         return false;
     }
 
 private:
-    EntryWindow *m_entry;
+    QWidget *m_window;
+    std::function<void()> m_then;
 };
-
-void makeDialogsOnceOnScreen(EntryWindow *entry)
-{
-    entry->winId(); // makes the native window, watched for its first exposure
-    new DialogsOnceOnScreen(entry);
-}
 
 // The voucher finder, made when first opened; a window of the set from then on.
 QPointer<lookup::FinderDialog> finder;
@@ -137,10 +129,13 @@ EntryWindow *createWindowSet(SearchDialogsMade made)
     auto *entry = new EntryWindow;
     entry->FormCreate();
     entryOfDialogs = entry;
+    // At start-up the dialogs are made once the window is on the screen, so
+    // that the clerk sees it without waiting for them; a dialog wanted before
+    // then is made at once.
     if (made == SearchDialogsMade::Now)
         dialogs();
     else
-        makeDialogsOnceOnScreen(entry);
+        whenFirstOnScreen(entry, [entry] { QTimer::singleShot(0, entry, [] { dialogs(); }); });
     print::createFmQrMarvet3();
     // Leaving a name field opens its dialog.
     entry->setSearchDoor(&dialogDoor);
@@ -169,6 +164,12 @@ void deleteWindowSet()
             windows << w;
     for (const QPointer<QWidget> &w : windows)
         delete w.data();
+}
+
+void whenFirstOnScreen(QWidget *window, std::function<void()> then)
+{
+    window->winId(); // makes the native window, which is watched
+    new FirstExposure(window, std::move(then));
 }
 
 QWidget *windowByName(const QString &objectName)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class EntryWindow;
 
 // When the seven search dialogs are made: with the rest of the set, or once
@@ -14,6 +16,8 @@ enum class SearchDialogsMade { Now, OnceOnScreen };
 // The entry window first (its creation runs its start-up steps), then the seven
 // search dialogs and the report host, all hidden.
 EntryWindow *createWindowSet(SearchDialogsMade made = SearchDialogsMade::Now);
+// Calls `then` once, when `window` is first exposed on the screen.
+void whenFirstOnScreen(QWidget *window, std::function<void()> then);
 // A window of the set by its object name ("fmMarvet7", "Form1", …), or nullptr.
 QWidget *windowByName(const QString &objectName);
 // Releases every window of the set (at the end of the program).

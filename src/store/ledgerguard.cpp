@@ -261,11 +261,13 @@ QStringList statements()
         // Nobody but the owner may change the history, whatever was granted on
         // all tables; the triggers below refuse the owner too.
         QStringLiteral("REVOKE UPDATE, DELETE, TRUNCATE ON Ledger_History FROM PUBLIC"),
+        // An update or a delete is checked against the lock and recorded line
+        // by line, with the line before (and after).
         function("ledger_line_lock",
                  QStringLiteral("  SELECT nullif(Lock_Until, '') INTO lock_date FROM Ledger_Lock WHERE Id = 1;\n"
                                 "  IF lock_date IS NOT NULL AND (\n"
-                                "       (TG_OP <> 'INSERT' AND rtrim(OLD.Date_Day) COLLATE \"C\" <= lock_date)\n"
-                                "    OR (TG_OP <> 'DELETE' AND rtrim(NEW.Date_Day) COLLATE \"C\" <= lock_date)) THEN\n"
+                                "       rtrim(OLD.Date_Day) COLLATE \"C\" <= lock_date\n"
+                                "    OR (TG_OP = 'UPDATE' AND rtrim(NEW.Date_Day) COLLATE \"C\" <= lock_date)) THEN\n"
                                 "    RAISE EXCEPTION USING ERRCODE = 'JP001', MESSAGE = lock_date || ' %1';\n"
                                 "  END IF;\n"
                                 "  IF TG_OP = 'DELETE' THEN RETURN OLD; END IF;\n"
@@ -278,10 +280,9 @@ QStringList statements()
                                 "      rtrim(OLD.Date_Day), rtrim(OLD.Serial_Jen), rtrim(OLD.Serial_Bun),\n"
                                 "      rtrim(OLD.Serial_CrDr), to_jsonb(OLD)::text, NULL);\n"
                                 "  ELSE\n"
-                                "    INSERT INTO Ledger_History (%1) VALUES (%2, %3, lower(TG_OP),\n"
+                                "    INSERT INTO Ledger_History (%1) VALUES (%2, %3, 'update',\n"
                                 "      rtrim(NEW.Date_Day), rtrim(NEW.Serial_Jen), rtrim(NEW.Serial_Bun),\n"
-                                "      rtrim(NEW.Serial_CrDr),\n"
-                                "      CASE WHEN TG_OP = 'UPDATE' THEN to_jsonb(OLD)::text END, to_jsonb(NEW)::text);\n"
+                                "      rtrim(NEW.Serial_CrDr), to_jsonb(OLD)::text, to_jsonb(NEW)::text);\n"
                                 "  END IF;\n"
                                 "  RETURN NULL;")
                      .arg(historyColumns, now, who)),
@@ -289,8 +290,7 @@ QStringList statements()
         // against the lock and recorded once for the statement, from the lines
         // it added, rather than line by line (two calls of a trigger for each
         // line took a third of a save's time on the server, while the date's
-        // number is held). Updates and deletes are checked and recorded line by
-        // line, each with its line before and after.
+        // number is held).
         function("ledger_lines_added",
                  QStringLiteral("  SELECT nullif(Lock_Until, '') INTO lock_date FROM Ledger_Lock WHERE Id = 1;\n"
                                 "  IF lock_date IS NOT NULL AND EXISTS (SELECT 1 FROM added_lines n\n"

@@ -381,25 +381,34 @@ void Rows::appendNumber(double value)
     m_numbers.push_back(value);
 }
 
+std::optional<size_t> Rows::at(size_t row, int column) const
+{
+    if (column < 0 || !m_columns || column >= m_columns->count())
+        return std::nullopt;
+    return row * size_t(m_columns->count()) + size_t(column);
+}
+
+bool Rows::isNumber(size_t at) const
+{
+    return at < m_numbers.size() && !std::isnan(m_numbers[at]);
+}
+
 const QString &Rows::text(size_t row, int column) const
 {
     static const QString none;
-    if (column < 0 || !m_columns || column >= m_columns->count())
+    const std::optional<size_t> found = at(row, column);
+    if (!found)
         return none;
-    const size_t at = row * size_t(m_columns->count()) + size_t(column);
     // To its last digit: the engine's own text rounds to 15.
-    if (at < m_numbers.size() && !std::isnan(m_numbers[at]) && m_values[at].isNull())
-        m_values[at] = QString::number(m_numbers[at], 'g', QLocale::FloatingPointShortest);
-    return m_values[at];
+    if (isNumber(*found) && m_values[*found].isNull())
+        m_values[*found] = QString::number(m_numbers[*found], 'g', QLocale::FloatingPointShortest);
+    return m_values[*found];
 }
 
 double Rows::number(size_t row, int column) const
 {
-    if (column >= 0 && m_columns && column < m_columns->count()) {
-        const size_t at = row * size_t(m_columns->count()) + size_t(column);
-        if (at < m_numbers.size() && !std::isnan(m_numbers[at]))
-            return m_numbers[at];
-    }
+    if (const std::optional<size_t> found = at(row, column); found && isNumber(*found))
+        return m_numbers[*found];
     // An engine's number is plain ASCII: read without the locale's machinery
     // where it is short, as amounts are.
     const QString &value = text(row, column);

@@ -80,6 +80,11 @@ public:
     void reserve(size_t values) { m_values.reserve(values); }
 
 private:
+    // Where a row's column is among the values; nothing for no such column.
+    std::optional<size_t> at(size_t row, int column) const;
+    // Whether the value there came as a number.
+    bool isNumber(size_t at) const;
+
     static constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
     std::shared_ptr<const Columns> m_columns;
     mutable std::vector<QString> m_values; // a number's text is made by text()

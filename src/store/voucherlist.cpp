@@ -25,6 +25,20 @@ struct LineFilter
     QString extra; // the line after the branch join
 };
 
+// The branch text a row shows, from the branch table joined as tt.
+const QString branchTotal = QStringLiteral("(rtrim(tt.kubun_name) || '/' || rtrim(tt.kubun_jangso)) AS total");
+
+// The lines a filter takes (t), each joined to its branch (tt).
+QStringList listedLines(const LineFilter &filter)
+{
+    return {
+        QStringLiteral("from         account_jen_AA t, kubun_table tt"),
+        filter.where,
+        QStringLiteral("and rtrim(t.Serial_CrDr) in ('01', '02')  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
+        filter.extra,
+    };
+}
+
 // The grid's listing: each debit line ("01") becomes a row carrying its
 // description, account and amount in the "1" columns, each credit line ("02")
 // one carrying them in the "2" columns; grouping by voucher, entry, date and
@@ -54,14 +68,11 @@ QStringList listingStatement(const LineFilter &filter, bool ordered)
         side("02", "ac_Jencode", "''", "ac_jencode2"),
         side("02", "ac_JenName", "''", "ac_JenName2"),
         side("02", "Dr_Amt", "0", "Dr_Amt2"),
-        QStringLiteral("(rtrim(tt.kubun_name) || '/' || rtrim(tt.kubun_jangso)) AS total"),
-        QStringLiteral("from         account_jen_AA t, kubun_table tt"),
-        filter.where,
-        QStringLiteral("and rtrim(t.Serial_CrDr) in ('01', '02')  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
-        filter.extra,
-        QStringLiteral(")  ttt"),
-        QStringLiteral("group    by  ttt.serial_jen,    ttt.serial_bun,    ttt.date_day,    ttt.total"),
+        branchTotal,
     };
+    lines << listedLines(filter);
+    lines << QStringLiteral(")  ttt")
+          << QStringLiteral("group    by  ttt.serial_jen,    ttt.serial_bun,    ttt.date_day,    ttt.total");
     // The grid shows the rows in this order on every engine.
     if (ordered)
         lines << QStringLiteral("order    by  ttt.serial_jen,    ttt.serial_bun");
@@ -76,18 +87,16 @@ QStringList listingStatement(const LineFilter &filter, bool ordered)
 // read as the engine adds it (+ 0), as its sum would have taken it.
 QStringList lineStatement(const LineFilter &filter)
 {
-    return {
+    QStringList lines = {
         QStringLiteral("select      t.serial_jen,     t.serial_bun,    t.Date_day,"),
-        QStringLiteral("(rtrim(tt.kubun_name) || '/' || rtrim(tt.kubun_jangso)) AS total,"),
+        branchTotal + QLatin1Char(','),
         QStringLiteral("rtrim(t.Serial_CrDr) AS side, rtrim(t.ac_text) AS ac_text,"),
         QStringLiteral("rtrim(t.ac_Jencode) AS ac_jencode, rtrim(t.ac_JenName) AS ac_JenName,"),
         QStringLiteral("(case when rtrim(t.Serial_CrDr) = '01' then t.Cr_Amt else t.Dr_Amt end) + 0 AS amount"),
-        QStringLiteral("from         account_jen_AA t, kubun_table tt"),
-        filter.where,
-        QStringLiteral("and rtrim(t.Serial_CrDr) in ('01', '02')  and rtrim(t.kubun_bon) = rtrim(tt.kubun_code)"),
-        filter.extra,
-        QStringLiteral("order    by  t.serial_jen,    t.serial_bun,    t.Date_day,    total"),
     };
+    lines << listedLines(filter);
+    lines << QStringLiteral("order    by  t.serial_jen,    t.serial_bun,    t.Date_day,    total");
+    return lines;
 }
 
 // Every fixed-width text is compared trimmed, side and form code included, so a
