@@ -161,6 +161,9 @@ void applySessionSettings(QSqlDatabase &db, const Target &target)
     if (target.engine == Engine::SQLite) {
         db.exec(QStringLiteral("PRAGMA synchronous=FULL"));
         db.exec(QStringLiteral("PRAGMA foreign_keys=ON"));
+        // A save's statement keeps what it may have to undo in memory, not
+        // in a file made and removed under the write lock each time.
+        db.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
         QSqlQuery probe(db);
         if (!probe.exec(QStringLiteral("SELECT count(*), sum(lower(name) = 'account_jen_aa') FROM sqlite_master")) ||
             !probe.next()) {

@@ -30,18 +30,25 @@ const QString historyColumns = QStringLiteral(
     "Changed_At, Changed_By, Program, Action, Date_Day, Serial_Jen, Serial_Bun, Serial_CrDr, Before_Values, "
     "After_Values");
 
-// The program's own name (jeonpyo, jeonpyo-db) and the operating system's user.
+// The program's own name (jeonpyo, jeonpyo-db) and the operating system's
+// user: found once, since neither changes while the program runs.
 QString programName()
 {
-    const QString file = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    return file.isEmpty() ? QCoreApplication::applicationName() : file;
+    static const QString name = [] {
+        const QString file = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        return file.isEmpty() ? QCoreApplication::applicationName() : file;
+    }();
+    return name;
 }
 
 QString osUser()
 {
-    if (const passwd *entry = getpwuid(geteuid()))
-        return QString::fromLocal8Bit(entry->pw_name);
-    return qEnvironmentVariable("USER");
+    static const QString user = [] {
+        if (const passwd *entry = getpwuid(geteuid()))
+            return QString::fromLocal8Bit(entry->pw_name);
+        return qEnvironmentVariable("USER");
+    }();
+    return user;
 }
 
 QString quotedList(const QStringList &names)
@@ -171,22 +178,31 @@ int presentCount(QSqlDatabase db, const QStringList &tables, const QStringList &
                            .arg(quotedList(tables + triggers)));
 }
 
+// Runs one of the signature's statements, kept prepared from one save to the
+// next. Without the table (a guard that could not be added when the file was
+// opened) the lines are written all the same; any other failure is the
+// write's own, and the clerk is told of it as of the lines'.
+void runSignature(QSqlDatabase db, const QString &statement, const Params &params = {})
+{
+    try {
+        run(db, {statement}, params);
+    } catch (const AppError &) {
+        if (db.isOpen() && presentCount(db, {QStringLiteral("Ledger_Writer")}, {}) == 0)
+            return;
+        throw;
+    }
+}
+
 void signWrites(QSqlDatabase db)
 {
-    // Without the table (a guard the login could not add) the lines are
-    // written all the same; a failed statement leaves SQLite's transaction open.
-    QSqlQuery query(db);
-    if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO Ledger_Writer (Id, Login, Program) "
-                                      "VALUES (1, :login, :program)")))
-        return;
-    query.bindValue(QStringLiteral(":login"), osUser());
-    query.bindValue(QStringLiteral(":program"), programName());
-    query.exec();
+    runSignature(
+        db, QStringLiteral("INSERT OR REPLACE INTO Ledger_Writer (Id, Login, Program) VALUES (1, :login, :program)"),
+        {{QStringLiteral(":login"), osUser()}, {QStringLiteral(":program"), programName()}});
 }
 
 void endWrites(QSqlDatabase db)
 {
-    QSqlQuery(db).exec(QStringLiteral("DELETE FROM Ledger_Writer"));
+    runSignature(db, QStringLiteral("DELETE FROM Ledger_Writer"));
 }
 
 void prepare(QSqlDatabase) {}

@@ -210,7 +210,7 @@ public:
         if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
             throw AppError(QStringLiteral("the floor cannot open %1").arg(file));
         sqlite3_busy_timeout(m_db, 5000);
-        for (const char *setting : {"PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON"})
+        for (const char *setting : {"PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON", "PRAGMA temp_store=MEMORY"})
             sqlite3_exec(m_db, setting, nullptr, nullptr, nullptr);
     }
     ~SqliteFloor() override
