@@ -6,6 +6,7 @@
 #include "app/singleinstance.h"
 #include "app/windowset.h"
 #include "base/error.h"
+#include "base/localzone.h"
 #include "entry/entrywindow.h"
 #include "print/fonts.h"
 #include "store/connection.h"
@@ -62,6 +63,7 @@ EntryWindow *startWindows()
 
 int runJeonpyo(int argc, char *argv[])
 {
+    settleLocalZone();
     // Help and version need no screen.
     if (asksOnlyForText(argc, argv) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -3,6 +3,7 @@
 #include "bench.h"
 
 #include "base/error.h"
+#include "base/localzone.h"
 #include "store/connection.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 
 int main(int argc, char *argv[])
 {
+    settleLocalZone();
     // The measuring child creates the entry window, headless.
     bool windows = false;
     for (int i = 1; i < argc; ++i)

@@ -2,6 +2,7 @@
 // set, code tables loaded from CSV files).
 #include "command.h"
 
+#include "base/localzone.h"
 #include "store/connection.h"
 #include "store/csvimport.h"
 
@@ -61,6 +62,7 @@ void printHelp(QTextStream &stream)
 
 int main(int argc, char *argv[])
 {
+    settleLocalZone();
     // Drawing the sheet needs fonts, hence a GUI application, but never a screen.
     const bool drawing = argc > 1 && qstrcmp(argv[1], "pdf") == 0;
     if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
