@@ -151,12 +151,14 @@ QStringList buildSaveStatement(QSqlDatabase db, int lineCount)
     for (const LineColumn &column : lineColumns())
         if (qstrcmp(column.name, "Serial") != 0 && qstrcmp(column.name, "Serial_Jen") != 0)
             lineNames << QLatin1String(column.name);
+    // The next number is worked out once (materialised): the server would
+    // otherwise search for the greatest again for each place it is used.
     QStringList statement{
         QStringLiteral("  With  greatest  As  ("),
         QStringLiteral("    Select  Serial_Jen  From  Account_Jen_AA"),
         QStringLiteral("     Where  rtrim(Date_Day) = :tbDate_Day  And  ") + wellFormedNumber(db),
         QStringLiteral("     Order  By  Serial_Jen desc  limit 1),"),
-        QStringLiteral("  sequence  As  ("),
+        QStringLiteral("  sequence  As  Materialized  ("),
         QStringLiteral("    Select  coalesce((Select cast(substr(rtrim(Serial_Jen), length(rtrim(Serial_Jen)) - 7) as "
                        "integer) From greatest), 0) + 1  As  Next),"),
         QStringLiteral("  drawn  As  ("),
