@@ -160,6 +160,11 @@ public:
         return QStringLiteral(
             "select count(*) from sqlite_master where type = 'index' and lower(name) = lower(:tbIndex)");
     }
+    QString countTables() const override
+    {
+        return QStringLiteral(
+            "select count(*) from sqlite_master where type = 'table' and lower(name) = lower(:tbTable)");
+    }
 
     // SQLite plans the listing on the day's index whatever it guesses of
     // these tests.
@@ -466,6 +471,13 @@ public:
     QString countIndexes() const override
     {
         return QStringLiteral("select count(*) from pg_indexes where lower(indexname) = lower(:tbIndex)");
+    }
+    // Looked up by name on the search path (an unquoted name, as the
+    // program's tables are made): the catalogue's own cache answers, where a
+    // query of the catalogue's tables would first have to be planned.
+    QString countTables() const override
+    {
+        return QStringLiteral("select case when to_regclass(lower(:tbTable)) is null then 0 else 1 end");
     }
 
     // Without figures the server takes each of the three tests to keep one

@@ -63,6 +63,9 @@ public:
 
     // A query (parameter :tbIndex) that counts the indexes of that name.
     virtual QString countIndexes() const = 0;
+    // A query (parameter :tbTable) that counts the tables of that name, in
+    // any case, where the program looks for its tables.
+    virtual QString countTables() const = 0;
     // The statement that has the engine keep figures of the trimmed kind,
     // form and side of the voucher lines, which the listing tests every line
     // on; empty where the engine plans well without. And a query that counts

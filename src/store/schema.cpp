@@ -89,13 +89,14 @@ QStringList statements(const Dialect &dialect)
 
 } // namespace
 
+bool hasTable(QSqlDatabase db, const QString &name)
+{
+    return runValue(db, {Dialect::of(db).countTables()}, {{QStringLiteral(":tbTable"), name}}).toInt() > 0;
+}
+
 bool hasSchema(QSqlDatabase db)
 {
-    const QStringList tables = db.tables();
-    for (const QString &t : tables)
-        if (t.compare(QLatin1String("Account_Jen_AA"), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    return hasTable(db, QStringLiteral("Account_Jen_AA"));
 }
 
 bool isEmptyDatabase(QSqlDatabase db)

@@ -7,6 +7,10 @@
 
 namespace store {
 
+// True when a table of that name (in any case) exists in the database: asked
+// of the engine for the one name, not by listing every table (on a new
+// PostgreSQL connection that listing read the whole catalogue, 3-4 ms).
+bool hasTable(QSqlDatabase db, const QString &name);
 // True when the voucher table exists in the database.
 bool hasSchema(QSqlDatabase db);
 // True when the database holds no table at all: a new file or database, which

@@ -5,6 +5,7 @@
 #include "store/connection.h"
 #include "store/ledgerbook.h"
 #include "store/ledgerguard.h"
+#include "store/schema.h"
 #include "store/sqlrun.h"
 #include "store/voucherline.h"
 
@@ -160,14 +161,12 @@ QStringList voucherLinkStatements()
 
 void prepareVoucherLinks(QSqlDatabase db)
 {
-    bool voucherTable = false;
-    for (const QString &table : db.tables()) {
-        if (table.compare(linkTable, Qt::CaseInsensitive) == 0)
+    try {
+        if (hasTable(db, linkTable) || !hasSchema(db))
             return;
-        voucherTable = voucherTable || table.compare(QLatin1String("Account_Jen_AA"), Qt::CaseInsensitive) == 0;
+    } catch (const AppError &) {
+        return; // the statement that needs the table says what is wrong
     }
-    if (!voucherTable)
-        return;
     // On the connection as it is: a login or a file that may not add the table
     // works on, and only a reversal then says what is missing.
     QSqlQuery query(db);

@@ -18,6 +18,15 @@ private slots:
         QVERIFY(database().allLines().empty());
     }
 
+    void tablesAreFoundByNameInAnyCase()
+    {
+        QSqlDatabase db = store::account();
+        for (const char *name : {"Account_Jen_AA", "account_jen_aa", "VOUCHER_LINK", "Kubun_Table"})
+            QVERIFY2(store::hasTable(db, QString::fromLatin1(name)), name);
+        for (const char *name : {"Account_Jen", "Account_Jen_AA_X", "No_Such_Table"})
+            QVERIFY2(!store::hasTable(db, QString::fromLatin1(name)), name);
+    }
+
     void creatingTheTablesTwiceIsRefusedWithAMessage()
     {
         QVERIFY_THROWS_EXCEPTION(AppError, store::createSchema(store::account()));
