@@ -187,7 +187,7 @@ void runSignature(QSqlDatabase db, const QString &statement, const Params &param
     try {
         run(db, {statement}, params);
     } catch (const AppError &) {
-        if (db.isOpen() && presentCount(db, {QStringLiteral("Ledger_Writer")}, {}) == 0)
+        if (db.isOpen() && !hasTable(db, QStringLiteral("Ledger_Writer")))
             return;
         throw;
     }
@@ -450,7 +450,7 @@ void prepareConnection(QSqlDatabase db)
     d.prepare(db);
     addedOnOpen = false;
     try {
-        if (d.presentCount(db, {QStringLiteral("Account_Jen_AA")}, {}) == 1)
+        if (hasSchema(db))
             addedOnOpen = installGuard(db);
     } catch (const AppError &) {
         // The login may not add tables: it works on as before, and
