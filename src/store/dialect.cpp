@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <optional>
@@ -624,11 +625,25 @@ public:
                 rows = Rows(columns);
                 rows.reserve(size_t(PQntuples(result)) * size_t(count));
             }
+            // A value as the row before had it shares that row's text, as on
+            // SQLite: the lines of a voucher repeat most of their texts.
+            std::vector<QString> last(static_cast<size_t>(count));
             for (int row = 0; row < PQntuples(result); ++row)
-                for (int column = 0; column < count; ++column)
-                    rows.append(PQgetisnull(result, row, column) ? QString()
-                                                                 : QString::fromUtf8(PQgetvalue(result, row, column),
-                                                                                     PQgetlength(result, row, column)));
+                for (int column = 0; column < count; ++column) {
+                    QString &text = last[size_t(column)];
+                    if (PQgetisnull(result, row, column)) {
+                        text = QString();
+                        rows.append(text);
+                        continue;
+                    }
+                    const char *value = PQgetvalue(result, row, column);
+                    const int size = PQgetlength(result, row, column);
+                    if (row == 0 || PQgetisnull(result, row - 1, column) ||
+                        PQgetlength(result, row - 1, column) != size ||
+                        memcmp(PQgetvalue(result, row - 1, column), value, size_t(size)) != 0)
+                        text = QString::fromUtf8(value, size);
+                    rows.append(text);
+                }
         };
         // Prepared already: run as it is, without the pipeline's bookkeeping.
         const auto known = prepared.names.find(positional.text);
