@@ -458,9 +458,9 @@ Rows read(QSqlDatabase db, const QStringList &lines, const Params &params)
     BoundStatement statement{lines, params};
     for (auto &[name, value] : statement.params)
         value = bindable(value);
+    // Not asked beforehand whether the server has closed the connection: a
+    // read on one found lost is tried again on a new one.
     for (int attempt = 0;; ++attempt) {
-        if (openTransactions == 0 && db.isOpen() && Dialect::of(db).dropped(db))
-            reopen(db);
         Rows rows;
         QSqlError error;
         AtOnce outcome = AtOnce::Unavailable;
