@@ -16,6 +16,7 @@
 #include <map>
 #include <optional>
 #include <poll.h>
+#include <string_view>
 #include <sys/socket.h>
 #include <thread>
 #include <unordered_map>
@@ -628,20 +629,21 @@ public:
             // A value as the row before had it shares that row's text, as on
             // SQLite: the lines of a voucher repeat most of their texts.
             std::vector<QString> last(static_cast<size_t>(count));
+            std::vector<std::string_view> before(static_cast<size_t>(count)); // no data: none, or NULL
             for (int row = 0; row < PQntuples(result); ++row)
                 for (int column = 0; column < count; ++column) {
                     QString &text = last[size_t(column)];
+                    std::string_view &was = before[size_t(column)];
                     if (PQgetisnull(result, row, column)) {
                         text = QString();
-                        rows.append(text);
-                        continue;
+                        was = {};
+                    } else {
+                        const std::string_view value(PQgetvalue(result, row, column),
+                                                     size_t(PQgetlength(result, row, column)));
+                        if (!was.data() || was != value)
+                            text = QString::fromUtf8(value.data(), qsizetype(value.size()));
+                        was = value;
                     }
-                    const char *value = PQgetvalue(result, row, column);
-                    const int size = PQgetlength(result, row, column);
-                    if (row == 0 || PQgetisnull(result, row - 1, column) ||
-                        PQgetlength(result, row - 1, column) != size ||
-                        memcmp(PQgetvalue(result, row - 1, column), value, size_t(size)) != 0)
-                        text = QString::fromUtf8(value, size);
                     rows.append(text);
                 }
         };

@@ -381,18 +381,6 @@ void Rows::appendNumber(double value)
     m_numbers.push_back(value);
 }
 
-std::optional<size_t> Rows::at(size_t row, int column) const
-{
-    if (column < 0 || !m_columns || column >= m_columns->count())
-        return std::nullopt;
-    return row * size_t(m_columns->count()) + size_t(column);
-}
-
-bool Rows::isNumber(size_t at) const
-{
-    return at < m_numbers.size() && !std::isnan(m_numbers[at]);
-}
-
 const QString &Rows::text(size_t row, int column) const
 {
     static const QString none;

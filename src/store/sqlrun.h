@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+#include <cmath>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -81,9 +82,14 @@ public:
 
 private:
     // Where a row's column is among the values; nothing for no such column.
-    std::optional<size_t> at(size_t row, int column) const;
+    std::optional<size_t> at(size_t row, int column) const
+    {
+        if (column < 0 || !m_columns || column >= m_columns->count())
+            return std::nullopt;
+        return row * size_t(m_columns->count()) + size_t(column);
+    }
     // Whether the value there came as a number.
-    bool isNumber(size_t at) const;
+    bool isNumber(size_t at) const { return at < m_numbers.size() && !std::isnan(m_numbers[at]); }
 
     static constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
     std::shared_ptr<const Columns> m_columns;
