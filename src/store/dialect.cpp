@@ -268,7 +268,6 @@ public:
         if (before.size() < width)
             before.resize(width);
         std::vector<bool> known(width, false);
-        std::vector<QString> last(width);
         rows.reserve(width * 8);
         int stepped = SQLITE_ROW;
         while ((stepped = sqlite3_step(query)) == SQLITE_ROW) {
@@ -281,16 +280,16 @@ public:
                 const char *value = reinterpret_cast<const char *>(sqlite3_column_text(query, column));
                 const size_t size = size_t(sqlite3_column_bytes(query, column));
                 std::string &was = before[size_t(column)];
-                QString &shared = last[size_t(column)];
                 if (!value) {
-                    shared = QString();
+                    rows.append(QString());
                     known[size_t(column)] = false;
-                } else if (!known[size_t(column)] || was.size() != size || memcmp(was.data(), value, size) != 0) {
+                } else if (known[size_t(column)] && was.size() == size && memcmp(was.data(), value, size) == 0) {
+                    rows.appendAsRowBefore();
+                } else {
                     was.assign(value, size);
                     known[size_t(column)] = true;
-                    shared = size == 0 ? QString(QLatin1String("")) : QString::fromUtf8(value, qsizetype(size));
+                    rows.append(size == 0 ? QString(QLatin1String("")) : QString::fromUtf8(value, qsizetype(size)));
                 }
-                rows.append(shared);
             }
         }
         const bool done = stepped == SQLITE_DONE;
@@ -628,23 +627,22 @@ public:
             }
             // A value as the row before had it shares that row's text, as on
             // SQLite: the lines of a voucher repeat most of their texts.
-            std::vector<QString> last(static_cast<size_t>(count));
             std::vector<std::string_view> before(static_cast<size_t>(count)); // no data: none, or NULL
             for (int row = 0; row < PQntuples(result); ++row)
                 for (int column = 0; column < count; ++column) {
-                    QString &text = last[size_t(column)];
                     std::string_view &was = before[size_t(column)];
                     if (PQgetisnull(result, row, column)) {
-                        text = QString();
+                        rows.append(QString());
                         was = {};
-                    } else {
-                        const std::string_view value(PQgetvalue(result, row, column),
-                                                     size_t(PQgetlength(result, row, column)));
-                        if (!was.data() || was != value)
-                            text = QString::fromUtf8(value.data(), qsizetype(value.size()));
-                        was = value;
+                        continue;
                     }
-                    rows.append(text);
+                    const std::string_view value(PQgetvalue(result, row, column),
+                                                 size_t(PQgetlength(result, row, column)));
+                    if (was.data() && was == value)
+                        rows.appendAsRowBefore();
+                    else
+                        rows.append(QString::fromUtf8(value.data(), qsizetype(value.size())));
+                    was = value;
                 }
         };
         // Prepared already: run as it is, without the pipeline's bookkeeping.

@@ -393,6 +393,15 @@ const QString &Rows::text(size_t row, int column) const
     return m_values[*found];
 }
 
+QString Rows::take(size_t row, int column)
+{
+    const std::optional<size_t> found = at(row, column);
+    if (!found)
+        return QString();
+    text(row, column); // a number's text is written first
+    return std::move(m_values[*found]);
+}
+
 double Rows::number(size_t row, int column) const
 {
     if (const std::optional<size_t> found = at(row, column); found && isNumber(*found))

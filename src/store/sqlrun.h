@@ -67,6 +67,9 @@ public:
     // The value of a row's column; a null text for a column that is not there.
     const QString &text(size_t row, int column) const;
     double number(size_t row, int column) const;
+    // A value's text, moved out of the rows, for a value read once: what
+    // text() would give, without a copy.
+    QString take(size_t row, int column);
 
     // The next value, filling the rows in order.
     void append(QString value)
@@ -75,6 +78,9 @@ public:
         if (!m_numbers.empty())
             m_numbers.push_back(notANumber);
     }
+    // The next value, a text the same as the row before's in its column: the
+    // two share it.
+    void appendAsRowBefore() { append(QString(m_values[m_values.size() - size_t(m_columns->count())])); }
     // The next value, an engine's floating-point number: its text is written
     // only when asked for (an amount is mostly read as a number).
     void appendNumber(double value);

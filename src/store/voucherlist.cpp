@@ -152,7 +152,7 @@ std::vector<ListRow> listRows(const Rows &found)
 // and zeros give. Nothing when a row has two lines of one side (padded variants
 // of the side, written by another program): which of them max() and sum()
 // show is then the engine's to say.
-std::optional<std::vector<ListRow>> foldLines(const Rows &found)
+std::optional<std::vector<ListRow>> foldLines(Rows found)
 {
     const int jen = found.column("serial_jen"), bun = found.column("serial_bun"), day = found.column("Date_day"),
               total = found.column("total"), side = found.column("side"), text = found.column("ac_text"),
@@ -165,10 +165,10 @@ std::optional<std::vector<ListRow>> foldLines(const Rows &found)
             found.text(i, bun) != rows.back().serial_bun || found.text(i, day) != rows.back().Date_day ||
             found.text(i, total) != rows.back().total) {
             ListRow &row = rows.emplace_back();
-            row.serial_jen = found.text(i, jen);
-            row.serial_bun = found.text(i, bun);
-            row.Date_day = found.text(i, day);
-            row.total = found.text(i, total);
+            row.serial_jen = found.take(i, jen);
+            row.serial_bun = found.take(i, bun);
+            row.Date_day = found.take(i, day);
+            row.total = found.take(i, total);
             row.serial_ttt = Str_RTrim(row.serial_jen) + Str_RTrim(row.serial_bun);
             debitSeen = creditSeen = false;
         }
@@ -178,9 +178,9 @@ std::optional<std::vector<ListRow>> foldLines(const Rows &found)
         if (seen)
             return std::nullopt;
         seen = true;
-        (debit ? row.ac_text1 : row.ac_text2) = found.text(i, text);
-        (debit ? row.ac_jencode1 : row.ac_jencode2) = found.text(i, code);
-        (debit ? row.ac_JenName1 : row.ac_JenName2) = found.text(i, name);
+        (debit ? row.ac_text1 : row.ac_text2) = found.take(i, text);
+        (debit ? row.ac_jencode1 : row.ac_jencode2) = found.take(i, code);
+        (debit ? row.ac_JenName1 : row.ac_JenName2) = found.take(i, name);
         (debit ? row.Cr_Amt1 : row.Dr_Amt2) = found.number(i, amount);
     }
     return rows;
@@ -285,18 +285,17 @@ std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &
 
 std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &serialJen)
 {
-    const Rows found =
-        read(account(),
-             {
-                 // End_Day also as the store's own text of it, which a correction compares.
-                 QStringLiteral("select *, cast(End_Day as varchar(40)) As End_Day_Text"),
-                 QStringLiteral("From   Account_Jen_AA"),
-                 QStringLiteral("where  rtrim(Date_Day) || rtrim(kubun_bon)   =    :tbDayBon"),
-                 QStringLiteral("and  rtrim(serial_jen) =  :tbSerial_jen      and  rtrim(kubun_jen) = '3'"),
-                 QStringLiteral("and  rtrim(Form_Kubun) = 'A005'"),
-                 QStringLiteral("order  by  serial_bun,  serial_crdr"),
-             },
-             {{QStringLiteral(":tbDayBon"), dayBon}, {QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}});
+    Rows found = read(account(),
+                      {
+                          // End_Day also as the store's own text of it, which a correction compares.
+                          QStringLiteral("select *, cast(End_Day as varchar(40)) As End_Day_Text"),
+                          QStringLiteral("From   Account_Jen_AA"),
+                          QStringLiteral("where  rtrim(Date_Day) || rtrim(kubun_bon)   =    :tbDayBon"),
+                          QStringLiteral("and  rtrim(serial_jen) =  :tbSerial_jen      and  rtrim(kubun_jen) = '3'"),
+                          QStringLiteral("and  rtrim(Form_Kubun) = 'A005'"),
+                          QStringLiteral("order  by  serial_bun,  serial_crdr"),
+                      },
+                      {{QStringLiteral(":tbDayBon"), dayBon}, {QStringLiteral(":tbSerial_jen"), Str_RTrim(serialJen)}});
     std::vector<int> positions;
     for (const LineColumn &column : lineColumns())
         positions.push_back(found.column(column.name));
@@ -307,11 +306,11 @@ std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &s
         for (size_t c = 0; c < lineColumns().size(); ++c) {
             const LineColumn &column = lineColumns()[c];
             if (column.stored)
-                line.*column.stored = found.text(i, positions[c]);
+                line.*column.stored = found.take(i, positions[c]);
             else if (column.storedAmount)
                 line.*column.storedAmount = found.number(i, positions[c]);
         }
-        line.End_Day_Text = found.text(i, endDayText);
+        line.End_Day_Text = found.take(i, endDayText);
         // The lines of a voucher are mostly written at one moment.
         line.End_Day = i > 0 && line.End_Day_Text == lines[i - 1].End_Day_Text ? lines[i - 1].End_Day
                                                                                : endDayFrom(line.End_Day_Text);

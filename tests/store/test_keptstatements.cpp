@@ -179,6 +179,12 @@ private slots:
             }
             QCOMPARE(rows.size(), row);
             QCOMPARE(row, size_t(6));
+            // Taken out instead, each value is the same.
+            store::Rows taken = rows;
+            for (size_t r = 0; r < rows.size(); ++r)
+                for (int column = 0; column < record.count(); ++column)
+                    QCOMPARE(taken.take(r, column), rows.text(r, column));
+            QVERIFY(taken.take(0, record.count()).isNull());
         }
     }
 
