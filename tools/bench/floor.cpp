@@ -211,8 +211,8 @@ public:
 // For the time of the comparison, the server processes on the last core and
 // this program's threads on the others. Left to the system, each server
 // process settled on the bench's core or the other by chance and stayed
-// there for the run, and a round trip took a third longer on one than on the
-// other: the same code came out at 0.7 to 1.8 times its floor from run to run.
+// there for the run, and the same code came out at 0.7 to 1.8 times its floor
+// from run to run; placed, runs in a row agree within a few hundredths.
 // Nothing is placed where the system refuses it (another user's server).
 class Placing
 {
