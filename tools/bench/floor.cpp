@@ -490,7 +490,11 @@ private:
 };
 
 // The program's run and the floor's, one after the other, time and again: a
-// disk or a neighbour busy for a while slows both alike.
+// disk or a neighbour busy for a while slows both alike. Each goes first in
+// every other pair: the second to read a day or a voucher finds what the
+// first read still in the processor's caches (the server's too), and with the
+// program always first the floor's listing on PostgreSQL came out 12% quicker
+// than on its own, the program's 1.35 times it instead of 1.2.
 struct Pair
 {
     Series own, floor;
@@ -503,13 +507,19 @@ Pair alternating(int warmUp, int runs, const std::function<void(int)> &own, cons
     }
     Pair pair;
     QElapsedTimer timer;
+    const auto timed = [&](const std::function<void(int)> &work, int i, Series &series) {
+        timer.start();
+        work(warmUp + i);
+        series.ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    };
     for (int i = 0; i < runs; ++i) {
-        timer.start();
-        own(warmUp + i);
-        pair.own.ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-        timer.start();
-        floor(warmUp + i);
-        pair.floor.ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (i % 2 == 0) {
+            timed(own, i, pair.own);
+            timed(floor, i, pair.floor);
+        } else {
+            timed(floor, i, pair.floor);
+            timed(own, i, pair.own);
+        }
     }
     return pair;
 }
