@@ -260,8 +260,7 @@ public:
         }
         rows = Rows(read.columns);
         const int columns = read.columns->count();
-        // The lines of a voucher repeat most of their texts (date, branch,
-        // codes): a value as the row before had it shares that row's text.
+        // The row before's texts, copied: the engine's own go with the next step.
         const size_t width = size_t(columns);
         // Kept from read to read: a text as long as one before needs no new room.
         thread_local std::vector<std::string> before;
@@ -283,12 +282,13 @@ public:
                 if (!value) {
                     rows.append(QString());
                     known[size_t(column)] = false;
-                } else if (known[size_t(column)] && was.size() == size && memcmp(was.data(), value, size) == 0) {
-                    rows.appendAsRowBefore();
-                } else {
+                    continue;
+                }
+                const bool same = known[size_t(column)] && was.size() == size && memcmp(was.data(), value, size) == 0;
+                rows.appendText(value, qsizetype(size), same);
+                if (!same) {
                     was.assign(value, size);
                     known[size_t(column)] = true;
-                    rows.append(size == 0 ? QString(QLatin1String("")) : QString::fromUtf8(value, qsizetype(size)));
                 }
             }
         }
@@ -625,8 +625,7 @@ public:
                 rows = Rows(columns);
                 rows.reserve(size_t(PQntuples(result)) * size_t(count));
             }
-            // A value as the row before had it shares that row's text, as on
-            // SQLite: the lines of a voucher repeat most of their texts.
+            // The row before's texts, where libpq keeps them.
             std::vector<std::string_view> before(static_cast<size_t>(count)); // no data: none, or NULL
             for (int row = 0; row < PQntuples(result); ++row)
                 for (int column = 0; column < count; ++column) {
@@ -638,10 +637,7 @@ public:
                     }
                     const std::string_view value(PQgetvalue(result, row, column),
                                                  size_t(PQgetlength(result, row, column)));
-                    if (was.data() && was == value)
-                        rows.appendAsRowBefore();
-                    else
-                        rows.append(QString::fromUtf8(value.data(), qsizetype(value.size())));
+                    rows.appendText(value.data(), qsizetype(value.size()), was.data() && was == value);
                     was = value;
                 }
         };

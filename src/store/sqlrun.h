@@ -78,9 +78,16 @@ public:
         if (!m_numbers.empty())
             m_numbers.push_back(notANumber);
     }
-    // The next value, a text the same as the row before's in its column: the
-    // two share it.
-    void appendAsRowBefore() { append(QString(m_values[m_values.size() - size_t(m_columns->count())])); }
+    // The next value, a text as the engine gives it (UTF-8). The lines of a
+    // voucher repeat most of their texts (date, branch, codes): one the same
+    // as the row before's in its column (asRowBefore) shares that row's text.
+    void appendText(const char *utf8, qsizetype size, bool asRowBefore)
+    {
+        if (asRowBefore)
+            append(QString(m_values[m_values.size() - size_t(m_columns->count())]));
+        else
+            append(size == 0 ? QString(QLatin1String("")) : QString::fromUtf8(utf8, size));
+    }
     // The next value, an engine's floating-point number: its text is written
     // only when asked for (an amount is mostly read as a number).
     void appendNumber(double value);
