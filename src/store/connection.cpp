@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <QtEndian>
+#include <chrono>
 #include <optional>
 
 #include <sys/stat.h>
@@ -39,6 +40,8 @@ struct FileIdentity
     bool operator==(const FileIdentity &) const = default;
 };
 FileIdentity openedFile;
+// When the file was last found to be the one opened.
+std::chrono::steady_clock::time_point fileLookedAt;
 int statementTimeoutMs = 0;
 bool typedInputKept = true;
 
@@ -257,10 +260,13 @@ void openWithLogin(QSqlDatabase &db, Target &target)
 
 QSqlDatabase connection(const QString &name, Engine engine)
 {
-    return QSqlDatabase::contains(name)
-               ? QSqlDatabase::database(name, false)
-               : QSqlDatabase::addDatabase(
-                     engine == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+    // Mostly one look in Qt's list of connections: an unknown name gives an
+    // invalid connection, and so does a known one whose driver is missing.
+    QSqlDatabase db = QSqlDatabase::database(name, false);
+    if (db.isValid() || QSqlDatabase::contains(name))
+        return db;
+    return QSqlDatabase::addDatabase(engine == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"),
+                                     name);
 }
 
 void resolveOnce()
@@ -388,14 +394,22 @@ QSqlDatabase openExtra(const QString &name, const Target &target)
     return db;
 }
 
-QSqlDatabase account()
+namespace {
+
+// A read may take the file as looked at this long ago.
+constexpr auto readLookAge = std::chrono::milliseconds(100);
+
+enum class Look { Always, ForRead };
+
+QSqlDatabase openAccount(Look look)
 {
     resolveOnce();
     if (!current.problem.isEmpty())
         throw AppError(current.problem);
     const QString name = QString::fromLatin1(connectionName);
     QSqlDatabase db = connection(name, current.engine);
-    if (db.isOpen() && current.engine == Engine::SQLite) {
+    if (db.isOpen() && current.engine == Engine::SQLite &&
+        (look == Look::Always || std::chrono::steady_clock::now() - fileLookedAt > readLookAge)) {
         // An open file that was deleted or moved away would take later saves
         // into a copy nobody can find again: let go of it and say so. A file
         // put in its place (a copy restored over it) is the one the books are
@@ -407,6 +421,8 @@ QSqlDatabase account()
         }
         if (*now != openedFile)
             closeLostConnection(db);
+        else
+            fileLookedAt = std::chrono::steady_clock::now();
     }
     if (db.isOpen())
         return db;
@@ -423,12 +439,26 @@ QSqlDatabase account()
     openWithLogin(db, attempt);
     current = attempt;
     applySessionSettings(db, current);
-    if (current.engine == Engine::SQLite)
+    if (current.engine == Engine::SQLite) {
         openedFile = identityOf(current.file).value_or(FileIdentity{});
+        fileLookedAt = std::chrono::steady_clock::now();
+    }
     ledger::prepareConnection(db);
     prepareVoucherLinks(db);
     accountWasOpen = true;
     return db;
+}
+
+} // namespace
+
+QSqlDatabase account()
+{
+    return openAccount(Look::Always);
+}
+
+QSqlDatabase accountToRead()
+{
+    return openAccount(Look::ForRead);
 }
 
 SqliteFileState sqliteFileState(const QString &file)

@@ -48,6 +48,14 @@ void setLoginPrompt(LoginPrompt prompt);
 // with a Korean message naming the database when it cannot be reached. A
 // reopen never creates an SQLite file that has gone missing.
 QSqlDatabase account();
+// The open connection for a statement that only reads: as account(), but an
+// SQLite file looked at in the last tenth of a second is not looked at again
+// (a look is a call into the system, a tenth of a short load on this kind of
+// machine). What the look guards against, a file deleted, moved away or
+// restored over, comes between the clerk's commands, whose statements follow
+// each other within that time; a read of the file as it was a moment before
+// changes nothing, and every write still looks first.
+QSqlDatabase accountToRead();
 Engine engine();
 // Closes and forgets the connection and its target (tests, program end).
 void closeAccount();

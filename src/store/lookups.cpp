@@ -216,7 +216,7 @@ LookupResult runLookup(LookupStatement statement, KindChoice choice, const NameS
     const Statement s = statementFor(statement, choice, search);
     // Read around the driver: the customers' 5,040 rows of "상사" are 20,000
     // values that the driver would each make a variant of.
-    const Rows found = read(account(), s.lines, search.params(s.parameter));
+    const Rows found = read(accountToRead(), s.lines, search.params(s.parameter));
     LookupResult result{s.columns, {}};
     result.rows.reserve(found.size());
     for (size_t r = 0; r < found.size(); ++r) {
@@ -244,12 +244,12 @@ QString searchPattern(const QString &searchText)
 
 LookupResult lookup(LookupStatement statement, const QString &pattern, KindChoice choice)
 {
-    return runLookup(statement, choice, NameSearch::literal(account(), pattern));
+    return runLookup(statement, choice, NameSearch::literal(accountToRead(), pattern));
 }
 
 LookupResult lookupText(LookupStatement statement, const QString &searchText, KindChoice choice)
 {
-    return runLookup(statement, choice, NameSearch(account(), searchText));
+    return runLookup(statement, choice, NameSearch(accountToRead(), searchText));
 }
 
 } // namespace store

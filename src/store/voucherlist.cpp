@@ -189,9 +189,9 @@ std::optional<std::vector<ListRow>> foldLines(Rows found)
 // The grid's rows for the lines a filter takes, in the grid's order.
 std::vector<ListRow> listing(const LineFilter &filter, const Params &params)
 {
-    if (std::optional<std::vector<ListRow>> rows = foldLines(read(account(), lineStatement(filter), params)))
+    if (std::optional<std::vector<ListRow>> rows = foldLines(read(accountToRead(), lineStatement(filter), params)))
         return std::move(*rows);
-    return listRows(read(account(), listingStatement(filter, true), params));
+    return listRows(read(accountToRead(), listingStatement(filter, true), params));
 }
 
 } // namespace
@@ -204,7 +204,7 @@ QString branchCode(int position)
 QStringList branchList()
 {
     const Rows found =
-        read(account(),
+        read(accountToRead(),
              {
                  QStringLiteral(" Select  Kubun_Code, ( rtrim(Kubun_Name) || '/' || rtrim(Kubun_JangSo) ) As Total"),
                  QStringLiteral(" From    Kubun_Table"),
@@ -224,7 +224,7 @@ std::vector<ListRow> listVouchers(const QString &dateText, const QString &branch
 
 std::vector<ListRow> listVouchersGrouped(const QString &dateText, const QString &branchCode)
 {
-    return listRows(read(account(), listingStatement(wholeDay, true), dayAndBranch(dateText, branchCode)));
+    return listRows(read(accountToRead(), listingStatement(wholeDay, true), dayAndBranch(dateText, branchCode)));
 }
 
 ListScreen listVoucherScreen(const QString &dateText, const QString &branchCode, const QString &afterJen, int vouchers)
@@ -270,7 +270,7 @@ std::vector<ListRow> listVouchersOriginal(const QString &dateText, const QString
         QStringLiteral("where      t.Date_Day || t.Kubun_Bon like (:tbDKubun)  and rtrim(t.kubun_jen) = '3'"),
         QStringLiteral("and rtrim(t.Form_Kubun) = 'A005'")};
     const QString pattern = QLatin1Char('%') + dateText + branchCode + QLatin1Char('%');
-    return listRows(read(account(), listingStatement(filter, false), {{QStringLiteral(":tbDKubun"), pattern}}));
+    return listRows(read(accountToRead(), listingStatement(filter, false), {{QStringLiteral(":tbDKubun"), pattern}}));
 }
 
 std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &branchCode, const QString &relocateKey)
@@ -285,7 +285,7 @@ std::vector<ListRow> listVoucherEntries(const QString &dateText, const QString &
 
 std::vector<StoredLine> loadVoucherLines(const QString &dayBon, const QString &serialJen)
 {
-    Rows found = read(account(),
+    Rows found = read(accountToRead(),
                       {
                           // End_Day also as the store's own text of it, which a correction compares.
                           QStringLiteral("select *, cast(End_Day as varchar(40)) As End_Day_Text"),
@@ -323,7 +323,7 @@ QStringList entryNumbers(const QString &serialJen, const QString &dateDay)
     // Trimmed, because the entry number is read as a whole number; ordered, so
     // that the panels are gone through in entry order on every engine.
     const Rows found =
-        read(account(),
+        read(accountToRead(),
              {
                  QStringLiteral("select DISTINCT rtrim(serial_bun) AS serial_bun"),
                  QStringLiteral("From   Account_Jen_AA"),

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QTest>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -51,6 +52,40 @@ private slots:
         QCOMPARE(store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"})).serialJen,
                  QString("2001-05-30-00000002"));
         QCOMPARE(db.allLines().size(), size_t(4));
+    }
+
+    // A read may take the file as it was looked at a moment before, within
+    // one command; a read after that looks again, and a save always looks.
+    void readsLookAgainAfterAMomentAndSavesAlwaysLook()
+    {
+        TestDatabase db;
+        const QString file = db.setting();
+        store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"}));
+        const QString away = file + ".away";
+        const auto move = [](const QString &from, const QString &to) {
+            for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+                QFile::rename(from + suffix, to + suffix);
+        };
+        const auto refused = [&](const char *what, const std::function<void()> &work) {
+            try {
+                work();
+                QFAIL(qPrintable(QStringLiteral("%1 went on with a file that is no longer there").arg(what)));
+            } catch (const AppError &error) {
+                QVERIFY2(error.message().contains(file), qPrintable(error.message()));
+            }
+        };
+
+        move(file, away);
+        QTest::qSleep(300);
+        refused("a read", [] { store::entryNumbers("2001-05-30-00000001", "2001-05-30"); });
+        move(away, file);
+
+        // Opened again and looked at just now.
+        QCOMPARE(store::entryNumbers("2001-05-30-00000001", "2001-05-30"), QStringList{"01"});
+        move(file, away);
+        refused("a save", [] { store::saveNewVoucher(sampleVoucher("2001-05-30", 0, {"01"})); });
+        move(away, file);
+        QCOMPARE(db.allLines().size(), size_t(2)); // the one voucher saved before
     }
 
     // A copy made by the engine's own backup and moved over the open file (a
