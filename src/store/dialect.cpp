@@ -236,25 +236,37 @@ public:
         sqlite3 *handle = driverHandle<sqlite3>(db, "sqlite3*", "sqlite3 *");
         if (!handle)
             return AtOnce::Unavailable;
-        const QString text = statement.lines.join(QLatin1Char('\n'));
-        Read &read = reads()[handle][text];
-        if (!read.statement) {
-            const QByteArray utf8 = text.toUtf8();
-            const int prepared =
-                sqlite3_prepare_v2(handle, utf8.constData(), int(utf8.size()), &read.statement, nullptr);
-            if (prepared != SQLITE_OK) {
-                error = failureOf(handle, prepared);
-                reads()[handle].erase(text);
-                return AtOnce::Failed;
+        Kept &kept = reads()[handle];
+        const size_t place = placeOf(statement.lines);
+        const auto atPlace = kept.byPlace.find(place);
+        Read *found = atPlace != kept.byPlace.end() && samePlace(atPlace->second->lines, statement.lines)
+                          ? atPlace->second
+                          : nullptr;
+        if (!found) {
+            const QString text = statement.lines.join(QLatin1Char('\n'));
+            Read &read = kept.byText[text];
+            if (!read.statement) {
+                const QByteArray utf8 = text.toUtf8();
+                const int prepared =
+                    sqlite3_prepare_v2(handle, utf8.constData(), int(utf8.size()), &read.statement, nullptr);
+                if (prepared != SQLITE_OK) {
+                    error = failureOf(handle, prepared);
+                    kept.byText.erase(text);
+                    return AtOnce::Failed;
+                }
+                std::vector<QByteArray> names;
+                for (int column = 0; column < sqlite3_column_count(read.statement); ++column)
+                    names.emplace_back(sqlite3_column_name(read.statement, column));
+                read.columns = std::make_shared<const Rows::Columns>(std::move(names));
+                read.lines = statement.lines;
+                kept.byPlace[place] = &read;
             }
-            std::vector<QByteArray> names;
-            for (int column = 0; column < sqlite3_column_count(read.statement); ++column)
-                names.emplace_back(sqlite3_column_name(read.statement, column));
-            read.columns = std::make_shared<const Rows::Columns>(std::move(names));
+            found = &read;
         }
+        Read &read = *found;
         sqlite3_stmt *const query = read.statement;
         for (const auto &[name, value] : statement.params) {
-            const int at = sqlite3_bind_parameter_index(query, name.toUtf8().constData());
+            const int at = read.parameter(name);
             if (at > 0)
                 bind(query, at, value);
         }
@@ -266,7 +278,9 @@ public:
         thread_local std::vector<std::string> before;
         if (before.size() < width)
             before.resize(width);
-        std::vector<bool> known(width, false);
+        // Whether `before` holds the row before's text of a column.
+        thread_local std::vector<bool> known;
+        known.assign(width, false);
         rows.reserve(width * 8);
         int stepped = SQLITE_ROW;
         while ((stepped = sqlite3_step(query)) == SQLITE_ROW) {
@@ -307,7 +321,7 @@ public:
         const auto kept = reads().find(handle);
         if (kept == reads().end())
             return;
-        for (auto &[text, read] : kept->second)
+        for (auto &[text, read] : kept->second.byText)
             sqlite3_finalize(read.statement);
         reads().erase(kept);
     }
@@ -331,12 +345,50 @@ private:
     {
         sqlite3_stmt *statement = nullptr;
         std::shared_ptr<const Rows::Columns> columns;
+        // The lines it was first run with, held: while they are, no other text
+        // can be where theirs are (every statement's text is the code's own or
+        // owns its characters; none is laid over borrowed ones).
+        QStringList lines;
+        // Each parameter's position, by its name.
+        std::vector<std::pair<QString, int>> parameters;
+
+        int parameter(const QString &name)
+        {
+            for (const auto &[known, at] : parameters)
+                if (known == name)
+                    return at;
+            parameters.emplace_back(name, sqlite3_bind_parameter_index(statement, name.toUtf8().constData()));
+            return parameters.back().second;
+        }
     };
-    // The reads kept prepared, by connection and text.
-    static std::map<sqlite3 *, std::unordered_map<QString, Read>> &reads()
+    // The reads kept prepared on a connection, by text. A statement written
+    // in the code has its lines at the same places on every run: it is found
+    // by those places, without joining and hashing its text.
+    struct Kept
     {
-        static std::map<sqlite3 *, std::unordered_map<QString, Read>> kept;
+        std::unordered_map<QString, Read> byText;
+        std::unordered_map<size_t, Read *> byPlace;
+    };
+    static std::map<sqlite3 *, Kept> &reads()
+    {
+        static std::map<sqlite3 *, Kept> kept;
         return kept;
+    }
+    static size_t placeOf(const QStringList &lines)
+    {
+        size_t place = size_t(lines.size());
+        for (const QString &line : lines)
+            place = place * 1000003u ^ (reinterpret_cast<size_t>(line.constData()) + size_t(line.size()));
+        return place;
+    }
+    static bool samePlace(const QStringList &a, const QStringList &b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (qsizetype i = 0; i < a.size(); ++i)
+            if (a[i].constData() != b[i].constData() || a[i].size() != b[i].size())
+                return false;
+        return true;
     }
 
     // A value bound as the driver binds it: numbers as numbers, texts as

@@ -356,10 +356,23 @@ void forgetKeptStatements(const QSqlDatabase &db)
 
 int Rows::Columns::position(const char *name) const
 {
-    // Found by the text's address, and checked: an address can be reused.
-    for (const auto &[literal, at] : m_found)
-        if (literal == name && at >= 0 && qstricmp(m_names[size_t(at)].constData(), name) == 0)
-            return at;
+    // Found by the text's address, and checked: an address can be reused. A
+    // reader asks for its columns in the same order on every run: the one
+    // after the last found is tried first.
+    const auto known = [&](size_t i) {
+        const auto &[literal, at] = m_found[i];
+        if (literal != name || at < 0)
+            return false;
+        const char *reported = m_names[size_t(at)].constData();
+        return qstrcmp(reported, name) == 0 || qstricmp(reported, name) == 0;
+    };
+    if (m_next < m_found.size() && known(m_next))
+        return m_found[m_next++].second;
+    for (size_t i = 0; i < m_found.size(); ++i)
+        if (known(i)) {
+            m_next = i + 1;
+            return m_found[i].second;
+        }
     int at = -1;
     for (int column = 0; column < count() && at < 0; ++column)
         if (qstricmp(m_names[size_t(column)].constData(), name) == 0)
@@ -370,6 +383,7 @@ int Rows::Columns::position(const char *name) const
             return at;
         }
     m_found.emplace_back(name, at);
+    m_next = m_found.size();
     return at;
 }
 

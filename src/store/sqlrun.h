@@ -54,6 +54,7 @@ public:
     private:
         std::vector<QByteArray> m_names;
         mutable std::vector<std::pair<const char *, int>> m_found; // by the address of the name asked for
+        mutable size_t m_next = 0;                                 // where in m_found the next name asked for is likely
     };
 
     Rows() = default;
