@@ -231,8 +231,58 @@ QVariant endDayValue(const QDateTime &at)
     return at.toLocalTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
 }
 
+namespace {
+
+// The digits at [from, from + count) of text as a number; -1 when any is not one.
+int digitsAt(QStringView text, qsizetype from, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// The forms both engines give End_Day in, "yyyy-MM-dd HH:mm:ss" and the same
+// with 'T' or with three digits of milliseconds, read directly: the local
+// time Qt's reading of an ISO date gives them. Nothing for any other form.
+std::optional<QDateTime> plainEndDay(QStringView text)
+{
+    if (text.size() != 19 && text.size() != 23)
+        return std::nullopt;
+    const auto at = [&](qsizetype i, char16_t c) { return text[i] == QChar(c); };
+    if (!at(4, u'-') || !at(7, u'-') || !(at(10, u' ') || at(10, u'T')) || !at(13, u':') || !at(16, u':') ||
+        (text.size() == 23 && !at(19, u'.')))
+        return std::nullopt;
+    const int fields[] = {digitsAt(text, 0, 4),
+                          digitsAt(text, 5, 2),
+                          digitsAt(text, 8, 2),
+                          digitsAt(text, 11, 2),
+                          digitsAt(text, 14, 2),
+                          digitsAt(text, 17, 2),
+                          text.size() == 23 ? digitsAt(text, 20, 3) : 0};
+    for (const int field : fields)
+        if (field < 0)
+            return std::nullopt;
+    const QDate date(fields[0], fields[1], fields[2]);
+    const QTime time(fields[3], fields[4], fields[5], fields[6]);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time);
+}
+
+} // namespace
+
 QDateTime endDayFrom(const QString &storedText)
 {
+    // A voucher's load reads one for each time its lines were written.
+    if (const std::optional<QDateTime> plain = plainEndDay(storedText)) {
+        if (plain->isValid())
+            return *plain;
+    }
     QString text = storedText.trimmed();
     if (text.size() > 10 && text.at(10) == QLatin1Char(' '))
         text[10] = QLatin1Char('T');

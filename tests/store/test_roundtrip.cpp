@@ -143,6 +143,37 @@ private slots:
         QCOMPARE(store::entryNumbers(n, day), QStringList({"01", "03"}));
     }
 
+    // End_Day as either engine or another program may have written it, read
+    // as Qt reads an ISO date and time: the clerk's local time.
+    void anEndDayIsReadInEveryFormAsAnIsoDateAndTime_data()
+    {
+        QTest::addColumn<QString>("stored");
+        for (const char *text :
+             {"2001-05-30 09:00:00", "2001-05-30T09:00:00", "2001-05-30 09:00:00.123", "2001-05-30T23:59:59.999",
+              "2001-05-30 09:00:00.5", "2001-05-30 09:00:00.123456", " 2001-05-30 09:00:00 ", "2001-05-30",
+              "2001-02-30 09:00:00", "2001-05-30 24:00:00", "2001-05-30 09:60:00", "2001-05-30 09:00:00+09",
+              "2001-05-30x09:00:00", "2001-05-30 09:00:00,123", "", "２００１-05-30 09:00:00",
+              "2001-04-01 02:30:00"}) // the last: an hour skipped where clocks go forward
+            QTest::newRow(text) << QString::fromUtf8(text);
+    }
+    void anEndDayIsReadInEveryFormAsAnIsoDateAndTime()
+    {
+        QFETCH(QString, stored);
+        QString text = stored.trimmed();
+        if (text.size() > 10 && text.at(10) == QLatin1Char(' '))
+            text[10] = QLatin1Char('T');
+        QDateTime expected = QDateTime::fromString(text, Qt::ISODateWithMs);
+        if (!expected.isValid())
+            expected = QDateTime::fromString(text, Qt::ISODate);
+        expected = expected.isValid() ? expected.toLocalTime() : QDateTime();
+        const QDateTime read = store::endDayFrom(stored);
+        QCOMPARE(read.isValid(), expected.isValid());
+        if (expected.isValid()) {
+            QCOMPARE(read, expected);
+            QCOMPARE(read.timeSpec(), Qt::LocalTime);
+        }
+    }
+
     void theLoadFindsOnlyTheVoucherOfItsDateAndBranch()
     {
         const QString n = store::saveNewVoucher(sampleVoucher(day, 0, {"01"})).serialJen;
