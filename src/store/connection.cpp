@@ -40,6 +40,10 @@ struct FileIdentity
     bool operator==(const FileIdentity &) const = default;
 };
 FileIdentity openedFile;
+// The Account connection as Qt's list of connections has it, from the first
+// statement until closeAccount(): a program that ends without it leaves it to
+// the system, rather than have it closed after Qt is gone.
+QSqlDatabase *accountConnection = nullptr;
 // When the file was last found to be the one opened.
 std::chrono::steady_clock::time_point fileLookedAt;
 int statementTimeoutMs = 0;
@@ -406,8 +410,11 @@ QSqlDatabase openAccount(Look look)
     resolveOnce();
     if (!current.problem.isEmpty())
         throw AppError(current.problem);
-    const QString name = QString::fromLatin1(connectionName);
-    QSqlDatabase db = connection(name, current.engine);
+    // Asked for before every statement: found in Qt's list of connections
+    // once, and kept until closeAccount() removes it.
+    if (!accountConnection)
+        accountConnection = new QSqlDatabase(connection(QString::fromLatin1(connectionName), current.engine));
+    QSqlDatabase db = *accountConnection;
     if (db.isOpen() && current.engine == Engine::SQLite &&
         (look == Look::Always || std::chrono::steady_clock::now() - fileLookedAt > readLookAge)) {
         // An open file that was deleted or moved away would take later saves
@@ -534,6 +541,8 @@ Engine engine()
 
 void closeAccount()
 {
+    delete accountConnection;
+    accountConnection = nullptr;
     const QString name = QString::fromLatin1(connectionName);
     if (QSqlDatabase::contains(name)) {
         {
