@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QPointer>
 #include <QTextStream>
+#include <memory>
 
 namespace {
 
@@ -45,11 +46,15 @@ QString singleCopyKey()
 
 EntryWindow *startWindows()
 {
+    // A server's new process for the connection starts while the entry window
+    // is built; nothing in the window reads the books before they are ready.
+    store::openAccountAhead();
+    auto built = std::make_unique<EntryWindow>();
     // Books that cannot be opened or are not ours: the clerk has been told why,
     // and a window of design texts and database errors would only mislead.
     if (!prepareBooks())
         return nullptr;
-    EntryWindow *entry = createWindowSet(SearchDialogsMade::OnceOnScreen);
+    EntryWindow *entry = createWindowSet(SearchDialogsMade::OnceOnScreen, built.release());
     entry->show();
     // With JEONPYO_STARTUP_MARK set, one line on stderr as soon as the entry
     // window is on the screen, with the rows its grid lists: the moment the

@@ -123,10 +123,10 @@ void connectFinder(EntryWindow &w)
 
 } // namespace
 
-EntryWindow *createWindowSet(SearchDialogsMade made)
+EntryWindow *createWindowSet(SearchDialogsMade made, EntryWindow *built)
 {
     store::setWaitingDoor(&waitingWindow);
-    auto *entry = new EntryWindow;
+    EntryWindow *entry = built ? built : new EntryWindow;
     entry->FormCreate();
     entryOfDialogs = entry;
     // At start-up the dialogs are made once the window is on the screen, so

@@ -14,8 +14,9 @@ class EntryWindow;
 enum class SearchDialogsMade { Now, OnceOnScreen };
 
 // The entry window first (its creation runs its start-up steps), then the seven
-// search dialogs and the report host, all hidden.
-EntryWindow *createWindowSet(SearchDialogsMade made = SearchDialogsMade::Now);
+// search dialogs and the report host, all hidden. An entry window already
+// built (not yet started) may be given.
+EntryWindow *createWindowSet(SearchDialogsMade made = SearchDialogsMade::Now, EntryWindow *built = nullptr);
 // Calls `then` once, when `window` is first exposed on the screen.
 void whenFirstOnScreen(QWidget *window, std::function<void()> then);
 // A window of the set by its object name ("fmMarvet7", "Form1", …), or nullptr.

@@ -19,6 +19,7 @@
 #include <QtEndian>
 #include <chrono>
 #include <optional>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -40,6 +41,10 @@ struct FileIdentity
     bool operator==(const FileIdentity &) const = default;
 };
 FileIdentity openedFile;
+// The Account connection being made ahead, and whether it was.
+std::jthread ahead;
+bool triedAhead = false;
+
 // The Account connection as Qt's list of connections has it, from the first
 // statement until closeAccount(): a program that ends without it leaves it to
 // the system, rather than have it closed after Qt is gone.
@@ -243,15 +248,19 @@ QString unreachable(const Target &target, const QSqlError &error)
 }
 
 // Opens `db` for `target`, asking for a login when the server wants one; the
-// login given is written back into `target`.
-void openWithLogin(QSqlDatabase &db, Target &target)
+// login given is written back into `target`. An attempt already made (ahead)
+// is not made again: its refusal is answered as that of the first attempt.
+void openWithLogin(QSqlDatabase &db, Target &target, std::optional<QSqlError> failedAhead = std::nullopt)
 {
     const bool sqlite = target.engine == Engine::SQLite;
     for (;;) {
-        configure(db, target);
-        if (db.open())
-            return;
-        const QSqlError error = db.lastError();
+        if (!failedAhead) {
+            configure(db, target);
+            if (db.open())
+                return;
+        }
+        const QSqlError error = failedAhead.value_or(db.lastError());
+        failedAhead.reset();
         if (sqlite || !wantsPassword(error) || !loginPrompt)
             throw AppError(unreachable(target, error));
         const QString problem = target.password.isEmpty()
@@ -415,7 +424,17 @@ QSqlDatabase openAccount(Look look)
     if (!accountConnection)
         accountConnection = new QSqlDatabase(connection(QString::fromLatin1(connectionName), current.engine));
     QSqlDatabase db = *accountConnection;
-    if (db.isOpen() && current.engine == Engine::SQLite &&
+    // Made ahead: it is set up here as if just opened, or its refusal answered.
+    std::optional<QSqlError> failedAhead;
+    bool openedAhead = false;
+    if (triedAhead) {
+        ahead.join();
+        triedAhead = false;
+        openedAhead = db.isOpen();
+        if (!openedAhead)
+            failedAhead = db.lastError();
+    }
+    if (db.isOpen() && !openedAhead && current.engine == Engine::SQLite &&
         (look == Look::Always || std::chrono::steady_clock::now() - fileLookedAt > readLookAge)) {
         // An open file that was deleted or moved away would take later saves
         // into a copy nobody can find again: let go of it and say so. A file
@@ -431,7 +450,7 @@ QSqlDatabase openAccount(Look look)
         else
             fileLookedAt = std::chrono::steady_clock::now();
     }
-    if (db.isOpen())
+    if (db.isOpen() && !openedAhead)
         return db;
     if (current.engine == Engine::SQLite) {
         // A file that went missing while the program ran is not made anew
@@ -443,7 +462,8 @@ QSqlDatabase openAccount(Look look)
     }
     // The login given is kept in memory only, for a reconnect without asking.
     Target attempt = current;
-    openWithLogin(db, attempt);
+    if (!openedAhead)
+        openWithLogin(db, attempt, failedAhead);
     current = attempt;
     applySessionSettings(db, current);
     if (current.engine == Engine::SQLite) {
@@ -466,6 +486,23 @@ QSqlDatabase account()
 QSqlDatabase accountToRead()
 {
     return openAccount(Look::ForRead);
+}
+
+void openAccountAhead()
+{
+    resolveOnce();
+    if (!current.problem.isEmpty() || current.engine == Engine::SQLite || triedAhead)
+        return;
+    if (!accountConnection)
+        accountConnection = new QSqlDatabase(connection(QString::fromLatin1(connectionName), current.engine));
+    QSqlDatabase db = *accountConnection;
+    if (db.isOpen())
+        return;
+    configure(db, current);
+    // The driver's open touches nothing but its own connection; nothing else
+    // uses the connection before account() has waited for it.
+    ahead = std::jthread([db]() mutable { db.open(); });
+    triedAhead = true;
 }
 
 SqliteFileState sqliteFileState(const QString &file)
@@ -541,6 +578,10 @@ Engine engine()
 
 void closeAccount()
 {
+    if (triedAhead) {
+        ahead.join();
+        triedAhead = false;
+    }
     delete accountConnection;
     accountConnection = nullptr;
     const QString name = QString::fromLatin1(connectionName);

@@ -56,6 +56,12 @@ QSqlDatabase account();
 // each other within that time; a read of the file as it was a moment before
 // changes nothing, and every write still looks first.
 QSqlDatabase accountToRead();
+// On a server, starts making the Account connection on a thread of its own,
+// so that the server's new process is started while the program builds its
+// window; the first account() waits for it and goes on as for any opening (a
+// login the server wants is asked for then). Nothing for a file, which opens
+// in a few milliseconds, nor when the connection is open or being made.
+void openAccountAhead();
 Engine engine();
 // Closes and forgets the connection and its target (tests, program end).
 void closeAccount();

@@ -4,6 +4,9 @@
 #include "store/connection.h"
 #include "support/pgserver.h"
 
+#include <QElapsedTimer>
+#include <QSqlQuery>
+#include <QTcpServer>
 #include <QTest>
 #include <memory>
 
@@ -83,6 +86,61 @@ private slots:
     }
 
     void withoutAPromptTheFailureIsReportedAtOnce() { QVERIFY_THROWS_EXCEPTION(AppError, store::account()); }
+
+    // Made ahead while the window is built: the server's refusal there is
+    // the first attempt's, so the password is asked for once, and the
+    // connection is then set up as any other.
+    void aConnectionMadeAheadAsksOnceAndIsSetUpAsAnyOther()
+    {
+        answerWith({m_server->password()});
+        store::setStatementTimeout(4000);
+        store::openAccountAhead();
+        QSqlDatabase db = store::account();
+        store::setStatementTimeout(0);
+        QVERIFY(db.isOpen());
+        QCOMPARE(m_problems, QStringList({"암호를 입력하세요."}));
+        QSqlQuery query(db);
+        QVERIFY(query.exec("SHOW lock_timeout") && query.next());
+        QCOMPARE(query.value(0).toString(), QString("4s"));
+    }
+
+    void aConnectionMadeAheadWithThePasswordAsksNothing()
+    {
+        answerWith({});
+        qputenv("ACCOUNT_DB", m_server->uri("jeonpyo_login", true).toUtf8());
+        store::openAccountAhead();
+        store::openAccountAhead(); // once is enough: the second changes nothing
+        const bool open = store::account().isOpen();
+        qputenv("ACCOUNT_DB", m_server->uri("jeonpyo_login", false).toUtf8());
+        QVERIFY(open);
+        QCOMPARE(m_problems, QStringList());
+    }
+
+    // A server that never answers is waited for once, not once more after
+    // the attempt made ahead, and said as for any first attempt.
+    void aSilentServerIsWaitedForOnceWhenMadeAhead()
+    {
+        answerWith({m_server->password()});
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        qputenv("ACCOUNT_DB", QString("postgresql://postgres@127.0.0.1:%1/jeonpyo_login?connect_timeout=2")
+                                  .arg(silent.serverPort())
+                                  .toUtf8());
+        QElapsedTimer timer;
+        timer.start();
+        store::openAccountAhead();
+        QString said;
+        try {
+            store::account();
+        } catch (const AppError &error) {
+            said = error.message();
+        }
+        const qint64 waited = timer.elapsed();
+        qputenv("ACCOUNT_DB", m_server->uri("jeonpyo_login", false).toUtf8());
+        QVERIFY2(said.contains("에 연결할 수 없습니다."), qPrintable(said));
+        QCOMPARE(m_problems, QStringList());
+        QVERIFY2(waited < 3800, qPrintable(QString::number(waited))); // two attempts take 4 s
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLogin)
