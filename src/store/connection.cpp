@@ -7,6 +7,7 @@
 #include "store/sqlrun.h"
 #include "store/voucherbook.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -46,9 +47,17 @@ std::jthread ahead;
 bool triedAhead = false;
 
 // The Account connection as Qt's list of connections has it, from the first
-// statement until closeAccount(): a program that ends without it leaves it to
-// the system, rather than have it closed after Qt is gone.
+// statement until closeAccount() or the end of the application object: a
+// program that ends without closeAccount() then has it closed by Qt at its
+// exit as before (SQLite's log folded back into the file).
 QSqlDatabase *accountConnection = nullptr;
+
+void dropAccountConnection()
+{
+    delete accountConnection;
+    accountConnection = nullptr;
+}
+
 // When the file was last found to be the one opened.
 std::chrono::steady_clock::time_point fileLookedAt;
 int statementTimeoutMs = 0;
@@ -282,6 +291,16 @@ QSqlDatabase connection(const QString &name, Engine engine)
                                      name);
 }
 
+QSqlDatabase keptAccountConnection(Engine engine)
+{
+    if (!accountConnection) {
+        static const bool dropAtEnd = (qAddPostRoutine(dropAccountConnection), true);
+        Q_UNUSED(dropAtEnd);
+        accountConnection = new QSqlDatabase(connection(QString::fromLatin1(connectionName), engine));
+    }
+    return *accountConnection;
+}
+
 void resolveOnce()
 {
     if (!haveTarget) {
@@ -421,9 +440,7 @@ QSqlDatabase openAccount(Look look)
         throw AppError(current.problem);
     // Asked for before every statement: found in Qt's list of connections
     // once, and kept until closeAccount() removes it.
-    if (!accountConnection)
-        accountConnection = new QSqlDatabase(connection(QString::fromLatin1(connectionName), current.engine));
-    QSqlDatabase db = *accountConnection;
+    QSqlDatabase db = keptAccountConnection(current.engine);
     // Made ahead: it is set up here as if just opened, or its refusal answered.
     std::optional<QSqlError> failedAhead;
     bool openedAhead = false;
@@ -493,9 +510,7 @@ void openAccountAhead()
     resolveOnce();
     if (!current.problem.isEmpty() || current.engine == Engine::SQLite || triedAhead)
         return;
-    if (!accountConnection)
-        accountConnection = new QSqlDatabase(connection(QString::fromLatin1(connectionName), current.engine));
-    QSqlDatabase db = *accountConnection;
+    QSqlDatabase db = keptAccountConnection(current.engine);
     if (db.isOpen())
         return;
     configure(db, current);
@@ -582,8 +597,7 @@ void closeAccount()
         ahead.join();
         triedAhead = false;
     }
-    delete accountConnection;
-    accountConnection = nullptr;
+    dropAccountConnection();
     const QString name = QString::fromLatin1(connectionName);
     if (QSqlDatabase::contains(name)) {
         {
