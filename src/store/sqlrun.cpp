@@ -106,10 +106,14 @@ QString failureMessage(QSqlDatabase db, const QSqlError &error, const Ending &en
 // A value as it is bound: an empty text a clerk left (often a null QString)
 // is stored as '', never as NULL, for every text column is NOT NULL and
 // compared as text.
+bool isNullText(const QVariant &value)
+{
+    return value.typeId() == QMetaType::QString && static_cast<const QString *>(value.constData())->isNull();
+}
+
 QVariant bindable(const QVariant &value)
 {
-    const bool nullText = value.typeId() == QMetaType::QString && value.toString().isNull();
-    return nullText ? QVariant(QString(QLatin1String(""))) : value;
+    return isNullText(value) ? QVariant(QString(QLatin1String(""))) : value;
 }
 
 // A statement that fails before anything reached the database (its prepare, or
@@ -276,7 +280,7 @@ static void checkStorable(const Params &params)
     for (const auto &[name, value] : params) {
         if (value.typeId() != QMetaType::QString)
             continue;
-        const QString text = value.toString();
+        const QString &text = *static_cast<const QString *>(value.constData());
         if (text.contains(QChar(0)) || !QStringView(text).isValidUtf16())
             throw AppError(
                 QStringLiteral("입력한 내용에 저장할 수 없는 글자(제어 문자 NUL 또는 깨진 글자)가 있습니다.\n"
@@ -461,14 +465,15 @@ Rows rowsOf(QSqlQuery query)
 
 } // namespace
 
-Rows read(QSqlDatabase db, const QStringList &lines, const Params &params)
+Rows read(QSqlDatabase db, const QStringList &lines, Params params)
 {
     if (!keeps(db))
         return rowsOf(run(db, lines, params));
     checkStorable(params);
-    BoundStatement statement{lines, params};
+    BoundStatement statement{lines, std::move(params)};
     for (auto &[name, value] : statement.params)
-        value = bindable(value);
+        if (isNullText(value))
+            value = bindable(value);
     // Not asked beforehand whether the server has closed the connection: a
     // read on one found lost is tried again on a new one.
     for (int attempt = 0;; ++attempt) {
@@ -484,7 +489,7 @@ Rows read(QSqlDatabase db, const QStringList &lines, const Params &params)
             true);
         switch (outcome) {
         case AtOnce::Unavailable:
-            return rowsOf(run(db, lines, params));
+            return rowsOf(run(db, lines, statement.params));
         case AtOnce::Done:
             return rows;
         case AtOnce::Failed:

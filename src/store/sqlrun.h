@@ -115,7 +115,7 @@ private:
 // but through the engine's library itself: reading every value through the
 // driver cost the load of a voucher three times what the engine takes.
 // Throws AppError as run() does.
-Rows read(QSqlDatabase db, const QStringList &lines, const Params &params = {});
+Rows read(QSqlDatabase db, const QStringList &lines, Params params = {});
 class Transaction;
 // Runs the statements in the open Transaction and commits it, all sent to the
 // server at once, where the engine and the moment allow it (PostgreSQL, the
