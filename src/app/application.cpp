@@ -52,7 +52,11 @@ EntryWindow *startWindows()
     auto built = std::make_unique<EntryWindow>();
     // Books that cannot be opened or are not ours: the clerk has been told why,
     // and a window of design texts and database errors would only mislead.
-    if (!prepareBooks())
+    // Nothing has been typed yet, so no message says that it is kept.
+    store::setTypedInputKept(false);
+    const bool ready = prepareBooks();
+    store::setTypedInputKept(true);
+    if (!ready)
         return nullptr;
     EntryWindow *entry = createWindowSet(SearchDialogsMade::OnceOnScreen, built.release());
     entry->show();

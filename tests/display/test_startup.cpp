@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -166,6 +167,26 @@ private slots:
         QVERIFY(w->cbKubun->count() > 0);
         QCOMPARE(w->cbKubun->currentIndex(), 0);
         deleteWindowSet();
+        store::closeAccount();
+        qunsetenv("ACCOUNT_DB");
+    }
+
+    // Books that cannot be reached at start: said once, without a word of
+    // typed input kept (nothing has been typed), and no window.
+    void aStartThatCannotReachTheBooksSaysSoAndShowsNoWindow()
+    {
+        QTemporaryDir folder;
+        QFile blocker(folder.filePath("not-a-folder"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder would be
+        blocker.close();
+        qputenv("ACCOUNT_DB", folder.filePath("not-a-folder/books.db").toUtf8());
+        store::closeAccount();
+        BoxAnswerer boxes;
+        QVERIFY(!startWindows());
+        QCOMPARE(boxes.texts.size(), 1);
+        QVERIFY2(boxes.texts.first().contains("에 연결할 수 없습니다."), qPrintable(boxes.texts.first()));
+        QVERIFY2(!boxes.texts.first().contains("입력한 내용"), qPrintable(boxes.texts.first()));
+        QVERIFY(!windowByName("fmMarvet7"));
         store::closeAccount();
         qunsetenv("ACCOUNT_DB");
     }
