@@ -451,7 +451,7 @@ QSqlDatabase openAccount(Look look)
         if (!openedAhead)
             failedAhead = db.lastError();
     }
-    if (db.isOpen() && !openedAhead && current.engine == Engine::SQLite &&
+    if (db.isOpen() && current.engine == Engine::SQLite &&
         (look == Look::Always || std::chrono::steady_clock::now() - fileLookedAt > readLookAge)) {
         // An open file that was deleted or moved away would take later saves
         // into a copy nobody can find again: let go of it and say so. A file

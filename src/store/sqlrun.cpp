@@ -103,17 +103,25 @@ QString failureMessage(QSqlDatabase db, const QSqlError &error, const Ending &en
     return ending.cancelled ? cancelledMessage() : ending.cutOff ? stalled(db, error) : failure(db, error);
 }
 
+// The text a value holds, where it is; nothing for another kind of value.
+const QString *textIn(const QVariant &value)
+{
+    return value.typeId() == QMetaType::QString ? static_cast<const QString *>(value.constData()) : nullptr;
+}
+
 // A value as it is bound: an empty text a clerk left (often a null QString)
 // is stored as '', never as NULL, for every text column is NOT NULL and
 // compared as text.
-bool isNullText(const QVariant &value)
+void makeBindable(QVariant &value)
 {
-    return value.typeId() == QMetaType::QString && static_cast<const QString *>(value.constData())->isNull();
+    if (const QString *text = textIn(value); text && text->isNull())
+        value = QString(QLatin1String(""));
 }
 
-QVariant bindable(const QVariant &value)
+QVariant bindable(QVariant value)
 {
-    return isNullText(value) ? QVariant(QString(QLatin1String(""))) : value;
+    makeBindable(value);
+    return value;
 }
 
 // A statement that fails before anything reached the database (its prepare, or
@@ -278,10 +286,8 @@ QString describe(const QSqlError &error)
 static void checkStorable(const Params &params)
 {
     for (const auto &[name, value] : params) {
-        if (value.typeId() != QMetaType::QString)
-            continue;
-        const QString &text = *static_cast<const QString *>(value.constData());
-        if (text.contains(QChar(0)) || !QStringView(text).isValidUtf16())
+        const QString *text = textIn(value);
+        if (text && (text->contains(QChar(0)) || !QStringView(*text).isValidUtf16()))
             throw AppError(
                 QStringLiteral("입력한 내용에 저장할 수 없는 글자(제어 문자 NUL 또는 깨진 글자)가 있습니다.\n"
                                "그 글자를 지우고 같은 명령을 다시 하세요. 데이타베이스는 바뀌지 않았습니다."));
@@ -472,8 +478,7 @@ Rows read(QSqlDatabase db, const QStringList &lines, Params params)
     checkStorable(params);
     BoundStatement statement{lines, std::move(params)};
     for (auto &[name, value] : statement.params)
-        if (isNullText(value))
-            value = bindable(value);
+        makeBindable(value);
     // Not asked beforehand whether the server has closed the connection: a
     // read on one found lost is tried again on a new one.
     for (int attempt = 0;; ++attempt) {

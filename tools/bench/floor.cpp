@@ -9,6 +9,7 @@
 
 #include "base/error.h"
 #include "store/connection.h"
+#include "store/dialect.h"
 #include "store/voucherline.h"
 
 #include <QDir>
@@ -390,8 +391,8 @@ public:
 
     std::vector<pid_t> servers() const override
     {
-        PGconn *program = *static_cast<PGconn *const *>(store::account().driver()->handle().constData());
-        return {pid_t(PQbackendPID(m_conn)), pid_t(PQbackendPID(program))};
+        const QSqlDatabase program = store::account();
+        return {pid_t(PQbackendPID(m_conn)), pid_t(store::Dialect::of(program).session(program))};
     }
 
     QStringList query(Kind kind, const Values &values) override
