@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <functional>
 #include <vector>
 
 namespace bench {
@@ -26,6 +27,7 @@ struct Options
     int clerks = 0;      // --clerks N: the concurrent writers instead of the timings
     qint64 vouchers = 0; // --vouchers N: the clerks stop after N in all (0: when stopped)
     bool window = false; // --window: the clerks' statements go through the window's helper thread
+    bool floor = false;  // --floor: the clerks save through the engine's C library
     QString date;        // the clerks' date (children)
     int clerkIndex = -1; // children only
     bool measureChild = false;
@@ -80,6 +82,12 @@ QJsonObject measureFloor(const Options &options, const FloorWork &work);
 // The figures' keys of the floor: list_floor_ms, list_ratio (Jeonpyo ÷ floor),
 // list_window_ms and list_window_ratio (through the window's helper thread), ...
 QJsonObject floorRatios(const QJsonObject &result);
+// A clerk's save through the engine's C library: the program's own lock and
+// save statements, read back from its connection after one save of its own
+// on `scratchDate` (deleted again), each prepared once. Returns the number
+// drawn; throws AppError when the save failed (and was rolled back).
+using FloorSave = std::function<QString(const QString &date, int branch, const QString &tag)>;
+FloorSave floorSaver(const Options &options, const QString &scratchDate);
 void printFloorTable(const QJsonObject &result);
 
 // The program started on the X server of DISPLAY, to its window on screen

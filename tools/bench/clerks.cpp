@@ -1,7 +1,8 @@
 // Several clerks at once: writer processes (this program again, as
 // --clerk-child) save four-entry vouchers of one date through the program's
-// own save until stopped or until the asked number is saved; then every number
-// drawn and every voucher stored is checked.
+// own save (or, with --floor, its statements through the engine's C library)
+// until stopped or until the asked number is saved; then every number drawn
+// and every voucher stored is checked.
 #include "bench.h"
 
 #include "base/error.h"
@@ -47,6 +48,13 @@ QString clerkDate()
     const QString last = store::storedDateRange(store::account()).second;
     const QDate day = last.isEmpty() ? QDate(2001, 5, 30) : QDate::fromString(last, QStringLiteral("yyyy-MM-dd"));
     return day.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+// The day after the clerks': the floor's clerks each save and delete one
+// voucher there first, to have the program's statements to read.
+QString scratchDate(const QString &date)
+{
+    return QDate::fromString(date, QStringLiteral("yyyy-MM-dd")).addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
 }
 
 struct Saved
@@ -126,11 +134,12 @@ void print(const Options &options, const Outcome &o)
         const QJsonObject figures{{"clerks", options.clerks}, {"vouchers", o.saved},  {"seconds", o.seconds},
                                   {"vouchers_per_s", rate},   {"clerks_per_s", rate}, {"duplicates", o.duplicates},
                                   {"lost", o.lost},           {"partial", o.partial}, {"unreported", o.unreported},
-                                  {"errors", o.errors},       {"retried", o.retried}};
+                                  {"errors", o.errors},       {"retried", o.retried}, {"floor", options.floor}};
         out() << QJsonDocument(figures).toJson(QJsonDocument::Compact) << Qt::endl;
         return;
     }
-    out() << "jeonpyo-bench --clerks " << options.clerks << (options.window ? " --window" : "") << " on "
+    out() << "jeonpyo-bench --clerks " << options.clerks << (options.window ? " --window" : "")
+          << (options.floor ? " --floor (the engine's C library with the program's statements)" : "") << " on "
           << options.engineName() << "\n\n"
           << "| clerks | vouchers saved | seconds | vouchers per second | duplicate numbers | lost | partial | "
              "stored but not given | failed saves | attempts retried "
@@ -228,6 +237,11 @@ int runClerkChild(const Options &options)
     catchStop();
     const int branches = std::max<int>(1, int(store::branchList().size()));
     const int branch = options.clerkIndex % branches;
+    const FloorSave save = options.floor
+                               ? floorSaver(options, scratchDate(options.date))
+                               : [](const QString &date, int branch, const QString &tag) {
+                                     return store::saveNewVoucher(fourEntryVoucher(date, branch, tag)).serialJen;
+                                 };
     QTextStream &report = out();
     report << "ready" << Qt::endl;
     std::string go;
@@ -241,7 +255,7 @@ int runClerkChild(const Options &options)
         trying.start();
         for (;;) {
             try {
-                const QString number = store::saveNewVoucher(fourEntryVoucher(options.date, branch, tag)).serialJen;
+                const QString number = save(options.date, branch, tag);
                 report << "saved " << number << ' ' << tag << ' ' << branch << Qt::endl;
                 break;
             } catch (const AppError &error) {
@@ -253,15 +267,17 @@ int runClerkChild(const Options &options)
             }
         }
     }
-    store::closeAccount();
+    if (!options.floor)
+        store::closeAccount();
     return 0;
 }
 
 int runClerks(const Options &options)
 {
     const QString date = clerkDate();
-    store::removeDate(store::account(), date); // what an interrupted run left
-    store::closeAccount();                     // the clerks alone use the store while they run
+    for (const QString &day : {date, scratchDate(date)})
+        store::removeDate(store::account(), day); // what an interrupted run left
+    store::closeAccount();                        // the clerks alone use the store while they run
     err() << options.clerks << " clerks save vouchers of " << date
           << (options.vouchers > 0 ? QStringLiteral(" until %1 are saved").arg(options.vouchers)
                                    : QStringLiteral(" until stopped (Ctrl-C)"))
@@ -295,7 +311,8 @@ int runClerks(const Options &options)
     // The store keeps its size for the next run.
     try {
         retrying([&] {
-            store::removeDate(store::account(), date);
+            for (const QString &day : {date, scratchDate(date)})
+                store::removeDate(store::account(), day);
             return 0;
         });
     } catch (const AppError &error) {

@@ -205,6 +205,9 @@ public:
     // The save: begin, then the date's lock where the program takes one, the
     // save statement and the commit in one exchange; the number drawn.
     virtual QString save(const Values &values) = 0;
+    // Reads and prepares the save's statements now, while the program's
+    // connection still has them.
+    virtual void prepareSave() = 0;
     // The server processes the program and the floor talk to; none for a file.
     virtual std::vector<pid_t> servers() const { return {}; }
 };
@@ -281,7 +284,7 @@ public:
     {
         if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
             throw AppError(QStringLiteral("the floor cannot open %1").arg(file));
-        sqlite3_busy_timeout(m_db, 5000);
+        sqlite3_busy_timeout(m_db, 30000); // the program's statement limit
         for (const char *setting : {"PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON", "PRAGMA temp_store=MEMORY"})
             sqlite3_exec(m_db, setting, nullptr, nullptr, nullptr);
     }
@@ -324,16 +327,23 @@ public:
                 sqlite3_prepare_v2(m_db, text, -1, &statement, nullptr);
                 m_fixed.push_back(statement);
             }
-        step(m_fixed[0]);
+        if (step(m_fixed[0]) != SQLITE_DONE)
+            throw AppError(
+                QStringLiteral("the floor could not begin: %1").arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
         sqlite3_bind_text(m_fixed[1], 1, "bench", -1, SQLITE_STATIC);
         sqlite3_bind_text(m_fixed[1], 2, "jeonpyo-bench", -1, SQLITE_STATIC);
         step(m_fixed[1]);
         const QStringList numbers = query(Kind::Save, values);
         step(m_fixed[2]);
-        if (step(m_fixed[3]) != SQLITE_DONE)
+        if (numbers.isEmpty() || step(m_fixed[3]) != SQLITE_DONE) {
+            const QString why = QString::fromUtf8(sqlite3_errmsg(m_db));
             step(m_fixed[4]);
+            throw AppError(QStringLiteral("the floor's save failed: %1").arg(why));
+        }
         return numbers.value(0);
     }
+
+    void prepareSave() override { prepared(Kind::Save); }
 
 private:
     struct Prepared
@@ -420,18 +430,35 @@ public:
         PQsendQueryParams(m_conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0);
         PQpipelineSync(m_conn);
         QStringList numbers;
+        QString failure;
         for (int results = 0; results < 4;) {
             PGresult *result = PQgetResult(m_conn);
-            if (!result)
+            if (!result) {
+                if (PQstatus(m_conn) == CONNECTION_BAD)
+                    throw AppError(QStringLiteral("the floor lost its connection"));
                 continue;
-            if (PQresultStatus(result) == PGRES_PIPELINE_SYNC)
+            }
+            const ExecStatusType status = PQresultStatus(result);
+            if (status == PGRES_PIPELINE_SYNC)
                 results = 4;
-            else if (++results == 2)
+            else if (++results == 2 && status == PGRES_TUPLES_OK)
                 numbers = rowsOf(result);
+            else if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && failure.isEmpty())
+                failure = QString::fromUtf8(PQresultErrorMessage(result));
             PQclear(result);
         }
         PQexitPipelineMode(m_conn);
+        if (!failure.isEmpty() || numbers.isEmpty()) {
+            PQclear(PQexec(m_conn, "ROLLBACK"));
+            throw AppError(QStringLiteral("the floor's save failed: %1").arg(failure.trimmed()));
+        }
         return numbers.value(0);
+    }
+
+    void prepareSave() override
+    {
+        prepared(Kind::Lock);
+        prepared(Kind::Save);
     }
 
 private:
@@ -537,15 +564,18 @@ QJsonObject figuresOf(const Pair &pair)
     return figures;
 }
 
+std::unique_ptr<Engine> engineFor(const Options &options)
+{
+    if (options.postgres.isEmpty())
+        return std::make_unique<SqliteFloor>(options.sqlite);
+    return std::make_unique<PostgresFloor>(options.postgres);
+}
+
 } // namespace
 
 QJsonObject measureFloor(const Options &options, const FloorWork &work)
 {
-    std::unique_ptr<Engine> engine;
-    if (options.postgres.isEmpty())
-        engine = std::make_unique<SqliteFloor>(options.sqlite);
-    else
-        engine = std::make_unique<PostgresFloor>(options.postgres);
+    std::unique_ptr<Engine> engine = engineFor(options);
     QJsonObject floor;
     const Placing placing(engine->servers());
     floor[QStringLiteral("placed")] = placing.placed();
@@ -588,6 +618,19 @@ QJsonObject measureFloor(const Options &options, const FloorWork &work)
         for (int e = 1; e <= 4; ++e)
             store::deleteEntry(number + QStringLiteral("0%1").arg(e));
     return floor;
+}
+
+FloorSave floorSaver(const Options &options, const QString &scratchDate)
+{
+    const QString warm = store::saveNewVoucher(fourEntryVoucher(scratchDate, 0, QStringLiteral("warm"))).serialJen;
+    std::shared_ptr<Engine> engine = engineFor(options);
+    engine->prepareSave();
+    for (int e = 1; e <= 4; ++e)
+        store::deleteEntry(warm + QStringLiteral("0%1").arg(e));
+    store::closeAccount(); // the floor alone saves
+    return [engine](const QString &date, int branch, const QString &tag) {
+        return engine->save(saveValues(date, branch, tag));
+    };
 }
 
 // Jeonpyo ÷ floor, of the runs taken in turn, with the targets: the listing within 1.3 times its floor,

@@ -12,7 +12,7 @@ namespace {
 
 const char *usageText =
     "Usage: jeonpyo-bench (--sqlite FILE | --postgres URI) [--lines N] [--runs N] [--json] [--rebuild]\n"
-    "       jeonpyo-bench (--sqlite FILE | --postgres URI) --clerks N [--vouchers N] [--window] [--json]\n"
+    "       jeonpyo-bench (--sqlite FILE | --postgres URI) --clerks N [--vouchers N] [--window | --floor] [--json]\n"
     "\n"
     "Builds (or reuses) a store of N voucher lines (default 1000000) over 1500 dates and\n"
     "5 branches, with 100000 accounts and 50000 customers, and times the program's own\n"
@@ -32,6 +32,8 @@ const char *usageText =
     "  --clerks N       run N concurrent writers instead of the timings\n"
     "  --vouchers N     the writers stop after N vouchers in all (default: when stopped)\n"
     "  --window         the writers run their statements through the window's helper thread\n"
+    "  --floor          the writers save through the engine's C library instead, with the\n"
+    "                   program's own statements: the floor of the same work\n"
     "  --version        print the version and stop\n";
 
 bool positive(const QString &text, qint64 &value)
@@ -57,6 +59,8 @@ QStringList Options::childArguments() const
               << QString::number(runs);
     if (window)
         arguments << QStringLiteral("--window");
+    if (floor)
+        arguments << QStringLiteral("--floor");
     return arguments;
 }
 
@@ -72,6 +76,7 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
     const QCommandLineOption clerks(QStringLiteral("clerks"), {}, QStringLiteral("N"));
     const QCommandLineOption vouchers(QStringLiteral("vouchers"), {}, QStringLiteral("N"));
     const QCommandLineOption window(QStringLiteral("window"));
+    const QCommandLineOption floor(QStringLiteral("floor"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringList{QStringLiteral("version"), QStringLiteral("v")});
     // Internal: the measuring child and the clerks.
@@ -79,7 +84,7 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
     const QCommandLineOption clerkChild(QStringLiteral("clerk-child"), {}, QStringLiteral("INDEX"));
     const QCommandLineOption date(QStringLiteral("date"), {}, QStringLiteral("DATE"));
     const QCommandLineOption fromEnvironment(QStringLiteral("store-from-environment"));
-    parser.addOptions({sqlite, postgres, lines, runs, json, rebuild, clerks, vouchers, window, help, version,
+    parser.addOptions({sqlite, postgres, lines, runs, json, rebuild, clerks, vouchers, window, floor, help, version,
                        measureChild, clerkChild, date, fromEnvironment});
     QString problem;
     qint64 number = 0;
@@ -118,6 +123,9 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
     }
     if (problem.isEmpty() && parser.isSet(vouchers) && !positive(parser.value(vouchers), options.vouchers))
         problem = QStringLiteral("--vouchers takes a positive number");
+    if (problem.isEmpty() && parser.isSet(floor) &&
+        (parser.isSet(window) || !(parser.isSet(clerks) || parser.isSet(clerkChild))))
+        problem = QStringLiteral("--floor goes with --clerks, and not with --window");
     if (!problem.isEmpty()) {
         err() << "jeonpyo-bench: " << problem << "\n\n" << usageText;
         err().flush();
@@ -130,6 +138,7 @@ bool parseOptions(const QStringList &arguments, Options &options, int &exitCode)
     }
     options.json = parser.isSet(json);
     options.window = parser.isSet(window);
+    options.floor = parser.isSet(floor);
     options.rebuild = parser.isSet(rebuild);
     options.measureChild = parser.isSet(measureChild);
     options.clerkIndex = parser.isSet(clerkChild) ? parser.value(clerkChild).toInt() : -1;
