@@ -6,6 +6,7 @@
 #include "store/ledgerguard.h"
 #include "store/sqlrun.h"
 #include "store/voucherbook.h"
+#include "store/vouchers.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -42,9 +43,11 @@ struct FileIdentity
     bool operator==(const FileIdentity &) const = default;
 };
 FileIdentity openedFile;
-// The Account connection being made ahead, and whether it was.
+// The Account connection being made ahead, whether it was, and whether it
+// was given up because the server stopped answering.
 std::jthread ahead;
 bool triedAhead = false;
+bool aheadGaveUp = false;
 
 // The Account connection as Qt's list of connections has it, from the first
 // statement until closeAccount() or the end of the application object: a
@@ -448,7 +451,7 @@ QSqlDatabase openAccount(Look look)
         ahead.join();
         triedAhead = false;
         openedAhead = db.isOpen();
-        if (!openedAhead)
+        if (!openedAhead && !aheadGaveUp)
             failedAhead = db.lastError();
     }
     if (db.isOpen() && current.engine == Engine::SQLite &&
@@ -515,8 +518,18 @@ void openAccountAhead()
         return;
     configure(db, current);
     // The driver's open touches nothing but its own connection; nothing else
-    // uses the connection before account() has waited for it.
-    ahead = std::jthread([db]() mutable { db.open(); });
+    // uses the connection before account() has waited for it. Once open, the
+    // server plans the window's first read meanwhile: a new server process
+    // reads the catalogue it needs from disk, which took it 5 ms of the start.
+    // A server that does not answer that in time is let go of, and the
+    // connection is made again as if nothing had been tried ahead.
+    aheadGaveUp = false;
+    ahead = std::jthread([db, listing = firstScreenListing()]() mutable {
+        if (db.open() && !Dialect::of(db).planAhead(db, listing, 3)) {
+            db.close();
+            aheadGaveUp = true;
+        }
+    });
     triedAhead = true;
 }
 

@@ -314,6 +314,8 @@ public:
         return done ? AtOnce::Done : AtOnce::Failed;
     }
 
+    bool planAhead(QSqlDatabase, const BoundStatement &, int) const override { return true; }
+
     void forgetReads(const QSqlDatabase &db) const override
     {
         sqlite3 *handle = driverHandle<sqlite3>(db, "sqlite3*", "sqlite3 *");
@@ -602,6 +604,26 @@ public:
         return connection ? std::make_unique<PostgresCanceller>(connection) : nullptr;
     }
 
+    bool planAhead(QSqlDatabase db, const BoundStatement &statement, int seconds) const override
+    {
+        PGconn *connection = libpq(db);
+        if (!connection || PQtransactionStatus(connection) != PQTRANS_IDLE)
+            return true;
+        const Positional positional = positionalOf(statement);
+        const std::vector<const char *> values = positional.pointers();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        // In a transaction of its own, so that the session is set up
+        // afterwards as if new; one left waiting for a lock (a table being
+        // altered) gives up on its own a little after the deadline.
+        return answeredBy(connection, deadline,
+                          PQsendQuery(connection, "BEGIN READ ONLY; SET LOCAL lock_timeout = 5000;"
+                                                  " SET LOCAL statement_timeout = 5000")) &&
+               answeredBy(connection, deadline,
+                          PQsendQueryParams(connection, "EXPLAIN " + positional.text, int(values.size()), nullptr,
+                                            values.data(), nullptr, nullptr, 0)) &&
+               answeredBy(connection, deadline, PQsendQuery(connection, "ROLLBACK"));
+    }
+
     // The server's lock_timeout and statement_timeout (connection.cpp).
     void configureWaits(const QSqlDatabase &) const override {}
 
@@ -826,6 +848,31 @@ private:
         return prepared;
     }
 
+    // Reads and drops every result of the command just sent, waiting for the
+    // server until the deadline at most. False when the server did not
+    // answer in time; a command that could not be sent or failed counts as
+    // answered.
+    static bool answeredBy(PGconn *connection, std::chrono::steady_clock::time_point deadline, int sent)
+    {
+        if (!sent)
+            return true;
+        for (;;) {
+            while (PQisBusy(connection)) {
+                const auto left =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+                pollfd waiting{PQsocket(connection), POLLIN, 0};
+                if (left.count() <= 0 || ::poll(&waiting, 1, int(left.count())) <= 0)
+                    return false;
+                if (!PQconsumeInput(connection))
+                    return true; // the connection failed: the next statement finds out
+            }
+            PGresult *result = PQgetResult(connection);
+            if (!result)
+                return true;
+            PQclear(result);
+        }
+    }
+
     // A statement as the server takes it: its named parameters (":tbDate_Day")
     // numbered in the order they first appear ($1), and their values as text.
     struct Positional
@@ -843,13 +890,14 @@ private:
     };
     static Positional positionalOf(const BoundStatement &statement)
     {
-        // The numbering depends on the text alone: found once per text.
+        // The numbering depends on the text alone: found once per text and
+        // thread (a connection opened ahead plans on a thread of its own).
         struct Numbered
         {
             QByteArray text;
             std::vector<QString> order;
         };
-        static std::unordered_map<QString, Numbered> numbered;
+        thread_local std::unordered_map<QString, Numbered> numbered;
         const QString text = statement.lines.join(QLatin1Char('\n'));
         auto found = numbered.find(text);
         if (found == numbered.end()) {

@@ -122,6 +122,14 @@ public:
     virtual AtOnce readRows(QSqlDatabase db, const BoundStatement &statement, Rows &rows, QSqlError &error) const = 0;
     // Lets go of the reads kept prepared on a connection that is being closed.
     virtual void forgetReads(const QSqlDatabase &db) const = 0;
+    // Has a server plan a read without running it, on a connection nothing
+    // else uses yet, its failure passed over: the server process reads what
+    // the statement needs of its catalogue (the tables, their indexes and
+    // figures) into its own caches, so that the read itself, later, does not
+    // wait for that. Nothing where the engine keeps no such caches (a file).
+    // False when the server did not answer within `seconds`: the connection
+    // is then still waiting for it, and can only be closed.
+    virtual bool planAhead(QSqlDatabase db, const BoundStatement &statement, int seconds) const = 0;
 
     // A condition (for a WHERE) that fails with an error when the open
     // transaction began more than the bound number of milliseconds ago:

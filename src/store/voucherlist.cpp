@@ -227,23 +227,44 @@ std::vector<ListRow> listVouchersGrouped(const QString &dateText, const QString 
     return listRows(read(accountToRead(), listingStatement(wholeDay, true), dayAndBranch(dateText, branchCode)));
 }
 
-ListScreen listVoucherScreen(const QString &dateText, const QString &branchCode, const QString &afterJen, int vouchers)
+namespace {
+
+// A screen's vouchers, and one more to tell whether any follow: the first by
+// number after the last one shown, read in the index's order. Each has a
+// listed line (the same lines qualify), so a voucher counted is a voucher
+// shown.
+const LineFilter screenFilter{
+    byDayAndBranch,
+    wholeDay.extra +
+        QStringLiteral(
+            " and t.Serial_Jen in (select Serial_Jen from Account_Jen_AA"
+            " where rtrim(Date_Day) = :tbDate_Day and rtrim(Kubun_Bon) = :tbKubun_Bon"
+            " and Serial_Jen > :tbAfter"
+            " and rtrim(kubun_jen) = '3' and rtrim(Form_Kubun) = 'A005' and rtrim(Serial_CrDr) in ('01', '02')"
+            " group by Serial_Jen order by Serial_Jen limit :tbVouchers)")};
+
+Params screenParams(const QString &dateText, const QString &branchCode, const QString &afterJen, int vouchers)
 {
-    // The screen's vouchers, and one more to tell whether any follow: the
-    // first by number after the last one shown, read in the index's order.
-    // Each has a listed line (the same lines qualify), so a voucher counted is
-    // a voucher shown.
-    const QString screenVouchers = QStringLiteral(
-        "and t.Serial_Jen in (select Serial_Jen from Account_Jen_AA"
-        " where rtrim(Date_Day) = :tbDate_Day and rtrim(Kubun_Bon) = :tbKubun_Bon and Serial_Jen > :tbAfter"
-        " and rtrim(kubun_jen) = '3' and rtrim(Form_Kubun) = 'A005' and rtrim(Serial_CrDr) in ('01', '02')"
-        " group by Serial_Jen order by Serial_Jen limit :tbVouchers)");
-    const LineFilter filter{byDayAndBranch, wholeDay.extra + QLatin1Char(' ') + screenVouchers};
     Params params = dayAndBranch(dateText, branchCode);
     params.emplace_back(QStringLiteral(":tbAfter"), afterJen);
     params.emplace_back(QStringLiteral(":tbVouchers"), vouchers + 1);
+    return params;
+}
+
+} // namespace
+
+BoundStatement firstScreenListing()
+{
+    // Today, as the window opens; the branch makes no difference to what the
+    // server reads to plan it.
+    return {lineStatement(screenFilter),
+            screenParams(QDate::currentDate().toString(Qt::ISODate), branchCode(0), {}, screenVouchers)};
+}
+
+ListScreen listVoucherScreen(const QString &dateText, const QString &branchCode, const QString &afterJen, int vouchers)
+{
     ListScreen screen;
-    screen.rows = listing(filter, params);
+    screen.rows = listing(screenFilter, screenParams(dateText, branchCode, afterJen, vouchers));
     // The rows come in voucher order: those of a voucher past the screen go.
     QString last;
     int counted = 0;

@@ -12,6 +12,8 @@
 
 namespace store {
 
+struct BoundStatement;
+
 // One row of the voucher listing: one entry (the debit and credit line folded).
 struct ListRow
 {
@@ -100,6 +102,8 @@ struct ListScreen
 inline constexpr int screenVouchers = 15;
 ListScreen listVoucherScreen(const QString &dateText, const QString &branchCode, const QString &afterJen = {},
                              int vouchers = screenVouchers);
+// The read of today's first screen, as the window makes it on opening.
+BoundStatement firstScreenListing();
 // The same listing with its lines grouped into rows by the engine, as
 // listVouchers does only for a day whose entries hold two lines of one side:
 // kept so that a test can hold the two ways to the same rows.

@@ -2,9 +2,11 @@
 // a wrong one, and told plainly when giving up.
 #include "base/error.h"
 #include "store/connection.h"
+#include "store/schema.h"
 #include "support/pgserver.h"
 
 #include <QElapsedTimer>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTest>
@@ -113,6 +115,69 @@ private slots:
         const bool open = store::account().isOpen();
         qputenv("ACCOUNT_DB", m_server->uri("jeonpyo_login", false).toUtf8());
         QVERIFY(open);
+        QCOMPARE(m_problems, QStringList());
+    }
+
+    // The window's first read is planned ahead on the new connection, inside
+    // a transaction of its own with limits of its own: the session the
+    // program then sets up is as new, whether the books are there to plan
+    // the read on or not yet.
+    void aConnectionMadeAheadIsLeftAsNewAfterPlanningAhead()
+    {
+        answerWith({});
+        qputenv("ACCOUNT_DB", m_server->uri("jeonpyo_login", true).toUtf8());
+        for (const bool books : {false, true}) {
+            if (books) {
+                store::createSchema(store::account());
+                store::closeAccount();
+            }
+            store::openAccountAhead();
+            QSqlQuery query(store::account());
+            QVERIFY(query.exec("SELECT current_setting('lock_timeout'), current_setting('statement_timeout'),"
+                               " current_setting('transaction_read_only'), now() = statement_timestamp()") &&
+                    query.next());
+            QCOMPARE(query.value(0).toString(), QString("0"));
+            QCOMPARE(query.value(1).toString(), QString("0"));
+            QCOMPARE(query.value(2).toString(), QString("off"));
+            QVERIFY2(query.value(3).toBool(), "a transaction begun before the statement is still open");
+            query.finish();
+            store::closeAccount();
+        }
+        qputenv("ACCOUNT_DB", m_server->uri("jeonpyo_login", false).toUtf8());
+        QCOMPARE(m_problems, QStringList());
+    }
+
+    // A server that does not answer the planning ahead in time (here, the
+    // voucher table locked by another session) is let go of: the connection
+    // is made again as usual and answers the program's statements.
+    void aConnectionMadeAheadIsMadeAgainWhenThePlanningIsNotAnswered()
+    {
+        answerWith({});
+        qputenv("ACCOUNT_DB", m_server->uri("jeonpyo_login", true).toUtf8());
+        const store::Target target = store::parseTarget(m_server->uri("jeonpyo_login", true));
+        {
+            QSqlDatabase holder = store::openExtra("holder", target);
+            QSqlQuery hold(holder);
+            if (!store::hasSchema(holder))
+                store::createSchema(holder);
+            QVERIFY(hold.exec("BEGIN") && hold.exec("LOCK TABLE Account_Jen_AA IN ACCESS EXCLUSIVE MODE"));
+            QElapsedTimer timer;
+            timer.start();
+            store::openAccountAhead();
+            QSqlDatabase db = store::account();
+            const qint64 waited = timer.elapsed();
+            QVERIFY(hold.exec("ROLLBACK"));
+            QVERIFY2(waited >= 2900, qPrintable(QString::number(waited)));
+            QSqlQuery query(db);
+            QVERIFY2(query.exec("SELECT count(*), now() = statement_timestamp() FROM Account_Jen_AA") && query.next(),
+                     qPrintable(query.lastError().text()));
+            QVERIFY(query.value(1).toBool());
+            query.finish();
+            hold.finish();
+            holder.close();
+        }
+        QSqlDatabase::removeDatabase("holder");
+        qputenv("ACCOUNT_DB", m_server->uri("jeonpyo_login", false).toUtf8());
         QCOMPARE(m_problems, QStringList());
     }
 
