@@ -43,11 +43,9 @@ struct FileIdentity
     bool operator==(const FileIdentity &) const = default;
 };
 FileIdentity openedFile;
-// The Account connection being made ahead, whether it was, and whether it
-// was given up because the server stopped answering.
+// The Account connection being made ahead, and whether it was.
 std::jthread ahead;
 bool triedAhead = false;
-bool aheadGaveUp = false;
 
 // The Account connection as Qt's list of connections has it, from the first
 // statement until closeAccount() or the end of the application object: a
@@ -444,14 +442,16 @@ QSqlDatabase openAccount(Look look)
     // Asked for before every statement: found in Qt's list of connections
     // once, and kept until closeAccount() removes it.
     QSqlDatabase db = keptAccountConnection(current.engine);
-    // Made ahead: it is set up here as if just opened, or its refusal answered.
+    // Made ahead: it is set up here as if just opened, or its refusal
+    // answered; one let go of without an error (the server did not answer in
+    // time) is made again.
     std::optional<QSqlError> failedAhead;
     bool openedAhead = false;
     if (triedAhead) {
         ahead.join();
         triedAhead = false;
         openedAhead = db.isOpen();
-        if (!openedAhead && !aheadGaveUp)
+        if (!openedAhead && db.lastError().isValid())
             failedAhead = db.lastError();
     }
     if (db.isOpen() && current.engine == Engine::SQLite &&
@@ -523,12 +523,9 @@ void openAccountAhead()
     // reads the catalogue it needs from disk, which took it 5 ms of the start.
     // A server that does not answer that in time is let go of, and the
     // connection is made again as if nothing had been tried ahead.
-    aheadGaveUp = false;
     ahead = std::jthread([db, listing = firstScreenListing()]() mutable {
-        if (db.open() && !Dialect::of(db).planAhead(db, listing, 3)) {
+        if (db.open() && !Dialect::of(db).planAhead(db, listing, 3))
             db.close();
-            aheadGaveUp = true;
-        }
     });
     triedAhead = true;
 }

@@ -42,19 +42,25 @@ void catchStop()
     std::signal(SIGTERM, askStop);
 }
 
+QString dayAfter(const QString &date)
+{
+    const QString form = QStringLiteral("yyyy-MM-dd");
+    return QDate::fromString(date, form).addDays(1).toString(form);
+}
+
 // The clerks write a date that holds no other lines: the day after the newest.
 QString clerkDate()
 {
     const QString last = store::storedDateRange(store::account()).second;
-    const QDate day = last.isEmpty() ? QDate(2001, 5, 30) : QDate::fromString(last, QStringLiteral("yyyy-MM-dd"));
-    return day.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
+    return dayAfter(last.isEmpty() ? QStringLiteral("2001-05-30") : last);
 }
 
-// The day after the clerks': the floor's clerks each save and delete one
-// voucher there first, to have the program's statements to read.
-QString scratchDate(const QString &date)
+// The days a run writes: the clerks' date, and the day after it, where the
+// floor's clerks each save and delete one voucher first, to have the
+// program's statements to read.
+QStringList runDays(const QString &date)
 {
-    return QDate::fromString(date, QStringLiteral("yyyy-MM-dd")).addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
+    return {date, dayAfter(date)};
 }
 
 struct Saved
@@ -238,7 +244,7 @@ int runClerkChild(const Options &options)
     const int branches = std::max<int>(1, int(store::branchList().size()));
     const int branch = options.clerkIndex % branches;
     const FloorSave save = options.floor
-                               ? floorSaver(options, scratchDate(options.date))
+                               ? floorSaver(options, dayAfter(options.date))
                                : [](const QString &date, int branch, const QString &tag) {
                                      return store::saveNewVoucher(fourEntryVoucher(date, branch, tag)).serialJen;
                                  };
@@ -267,15 +273,14 @@ int runClerkChild(const Options &options)
             }
         }
     }
-    if (!options.floor)
-        store::closeAccount();
+    store::closeAccount();
     return 0;
 }
 
 int runClerks(const Options &options)
 {
     const QString date = clerkDate();
-    for (const QString &day : {date, scratchDate(date)})
+    for (const QString &day : runDays(date))
         store::removeDate(store::account(), day); // what an interrupted run left
     store::closeAccount();                        // the clerks alone use the store while they run
     err() << options.clerks << " clerks save vouchers of " << date
@@ -311,7 +316,7 @@ int runClerks(const Options &options)
     // The store keeps its size for the next run.
     try {
         retrying([&] {
-            for (const QString &day : {date, scratchDate(date)})
+            for (const QString &day : runDays(date))
                 store::removeDate(store::account(), day);
             return 0;
         });

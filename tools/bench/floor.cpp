@@ -564,6 +564,13 @@ QJsonObject figuresOf(const Pair &pair)
     return figures;
 }
 
+// A four-entry voucher the bench saved, deleted through the program's delete.
+void deleteVoucher(const QString &number)
+{
+    for (int e = 1; e <= 4; ++e)
+        store::deleteEntry(number + QStringLiteral("0%1").arg(e));
+}
+
 std::unique_ptr<Engine> engineFor(const Options &options)
 {
     if (options.postgres.isEmpty())
@@ -613,10 +620,9 @@ QJsonObject measureFloor(const Options &options, const FloorWork &work)
         },
         [&](int i) { saved << engine->save(saveValues(work.saveDate, i % work.branches, QStringLiteral("floor"))); }));
     engine.reset();
-    // The store keeps its size: the vouchers go again, through the program's delete.
+    // The store keeps its size: the vouchers go again.
     for (const QString &number : saved)
-        for (int e = 1; e <= 4; ++e)
-            store::deleteEntry(number + QStringLiteral("0%1").arg(e));
+        deleteVoucher(number);
     return floor;
 }
 
@@ -625,8 +631,7 @@ FloorSave floorSaver(const Options &options, const QString &scratchDate)
     const QString warm = store::saveNewVoucher(fourEntryVoucher(scratchDate, 0, QStringLiteral("warm"))).serialJen;
     std::shared_ptr<Engine> engine = engineFor(options);
     engine->prepareSave();
-    for (int e = 1; e <= 4; ++e)
-        store::deleteEntry(warm + QStringLiteral("0%1").arg(e));
+    deleteVoucher(warm);
     store::closeAccount(); // the floor alone saves
     return [engine](const QString &date, int branch, const QString &tag) {
         return engine->save(saveValues(date, branch, tag));
