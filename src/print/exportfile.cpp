@@ -1,5 +1,6 @@
 #include "print/exportfile.h"
 
+#include "base/runtimelibrary.h"
 #include "store/vouchers.h"
 
 #include <QDate>
@@ -99,24 +100,56 @@ std::optional<lxw_datetime> dateTimeOf(CellKind kind, const QString &text)
     return std::nullopt;
 }
 
+// The workbook library's functions, found when an export first wants them:
+// the program does not link it, so that it is not mapped at every start.
+// clang-format off
+#define JEONPYO_XLSXWRITER(F) \
+    F(workbook_new) F(workbook_add_worksheet) F(workbook_add_format) F(format_set_bold) \
+    F(format_set_num_format) F(worksheet_write_string) F(worksheet_write_number) \
+    F(worksheet_write_datetime) F(worksheet_freeze_panes) F(worksheet_set_column) F(workbook_close)
+// clang-format on
+
+struct Xlsxwriter
+{
+#define JEONPYO_POINTER(name) decltype(&::name) name = nullptr;
+    JEONPYO_XLSXWRITER(JEONPYO_POINTER)
+#undef JEONPYO_POINTER
+};
+Xlsxwriter xlsx;
+
+// Whether `xlsx` holds every function; asked before any of them is called.
+bool xlsxwriterFound()
+{
+    static const bool found = [] {
+        RuntimeLibrary library(QStringLiteral("xlsxwriter"), 4);
+#define JEONPYO_FIND(name) library.find(xlsx.name, #name);
+        JEONPYO_XLSXWRITER(JEONPYO_FIND)
+#undef JEONPYO_FIND
+        return library.allFound();
+    }();
+    return found;
+}
+
 // Writes the workbook to `path`; false when the library refuses anything.
 bool writeWorkbook(const ExportTable &table, const QByteArray &path)
 {
-    lxw_workbook *workbook = workbook_new(path.constData());
+    if (!xlsxwriterFound())
+        return false;
+    lxw_workbook *workbook = xlsx.workbook_new(path.constData());
     if (!workbook)
         return false;
-    lxw_worksheet *sheet = workbook_add_worksheet(workbook, table.sheetName.toUtf8().constData());
-    lxw_format *header = workbook_add_format(workbook);
-    format_set_bold(header);
-    lxw_format *amount = workbook_add_format(workbook);
-    format_set_num_format(amount, "#,##0");
-    lxw_format *day = workbook_add_format(workbook);
-    format_set_num_format(day, "yyyy-mm-dd");
-    lxw_format *moment = workbook_add_format(workbook);
-    format_set_num_format(moment, "yyyy-mm-dd hh:mm:ss");
+    lxw_worksheet *sheet = xlsx.workbook_add_worksheet(workbook, table.sheetName.toUtf8().constData());
+    lxw_format *header = xlsx.workbook_add_format(workbook);
+    xlsx.format_set_bold(header);
+    lxw_format *amount = xlsx.workbook_add_format(workbook);
+    xlsx.format_set_num_format(amount, "#,##0");
+    lxw_format *day = xlsx.workbook_add_format(workbook);
+    xlsx.format_set_num_format(day, "yyyy-mm-dd");
+    lxw_format *moment = xlsx.workbook_add_format(workbook);
+    xlsx.format_set_num_format(moment, "yyyy-mm-dd hh:mm:ss");
     bool ok = sheet != nullptr;
     for (int c = 0; ok && c < table.columns.size(); ++c)
-        ok = worksheet_write_string(sheet, 0, lxw_col_t(c), table.columns[c].toUtf8().constData(), header) ==
+        ok = xlsx.worksheet_write_string(sheet, 0, lxw_col_t(c), table.columns[c].toUtf8().constData(), header) ==
              LXW_NO_ERROR;
     for (size_t r = 0; ok && r < table.rows.size(); ++r) {
         const lxw_row_t row = lxw_row_t(r + 1);
@@ -125,21 +158,21 @@ bool writeWorkbook(const ExportTable &table, const QByteArray &path)
             const QVariant &value = table.rows[r].value(c);
             const lxw_col_t col = lxw_col_t(c);
             if (kind == CellKind::Amount) {
-                ok = worksheet_write_number(sheet, row, col, value.toDouble(), amount) == LXW_NO_ERROR;
+                ok = xlsx.worksheet_write_number(sheet, row, col, value.toDouble(), amount) == LXW_NO_ERROR;
             } else if (std::optional<lxw_datetime> at = dateTimeOf(kind, value.toString())) {
-                ok = worksheet_write_datetime(sheet, row, col, &*at, kind == CellKind::Day ? day : moment) ==
+                ok = xlsx.worksheet_write_datetime(sheet, row, col, &*at, kind == CellKind::Day ? day : moment) ==
                      LXW_NO_ERROR;
             } else if (!value.toString().isEmpty()) {
-                ok = worksheet_write_string(sheet, row, col, value.toString().toUtf8().constData(), nullptr) ==
+                ok = xlsx.worksheet_write_string(sheet, row, col, value.toString().toUtf8().constData(), nullptr) ==
                      LXW_NO_ERROR;
             }
         }
     }
     if (ok) {
-        worksheet_freeze_panes(sheet, 1, 0);
-        worksheet_set_column(sheet, 0, lxw_col_t(table.columns.size() - 1), 14, nullptr);
+        xlsx.worksheet_freeze_panes(sheet, 1, 0);
+        xlsx.worksheet_set_column(sheet, 0, lxw_col_t(table.columns.size() - 1), 14, nullptr);
     }
-    const lxw_error closed = workbook_close(workbook);
+    const lxw_error closed = xlsx.workbook_close(workbook);
     return ok && closed == LXW_NO_ERROR;
 }
 

@@ -1,5 +1,7 @@
 #include "store/dialect.h"
 
+#include "base/runtimelibrary.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -106,6 +108,41 @@ private:
     sqlite3 *m_handle;
 };
 
+// libpq's functions, found at run time: the program does not link libpq, so
+// that a start on SQLite maps neither it nor the twenty libraries it brings
+// (10 ms of every start on this machine). The driver's plugin has loaded it
+// by the time a PostgreSQL connection exists, so finding them costs nothing.
+// clang-format off
+#define JEONPYO_LIBPQ(F) \
+    F(PQbackendPID) F(PQcancel) F(PQclear) F(PQcmdStatus) F(PQconsumeInput) F(PQenterPipelineMode) \
+    F(PQerrorMessage) F(PQexecPrepared) F(PQexitPipelineMode) F(PQfname) F(PQfreeCancel) \
+    F(PQgetCancel) F(PQgetResult) F(PQgetisnull) F(PQgetlength) F(PQgetvalue) F(PQisBusy) \
+    F(PQnfields) F(PQntuples) F(PQpipelineStatus) F(PQpipelineSync) F(PQresultErrorField) \
+    F(PQresultErrorMessage) F(PQresultStatus) F(PQsendPrepare) F(PQsendQuery) F(PQsendQueryParams) \
+    F(PQsendQueryPrepared) F(PQsocket) F(PQstatus) F(PQtransactionStatus)
+// clang-format on
+
+struct Libpq
+{
+#define JEONPYO_POINTER(name) decltype(&::name) name = nullptr;
+    JEONPYO_LIBPQ(JEONPYO_POINTER)
+#undef JEONPYO_POINTER
+};
+Libpq pq;
+
+// Whether `pq` holds every function; asked before any of them is called.
+bool libpqFound()
+{
+    static const bool found = [] {
+        RuntimeLibrary library(QStringLiteral("pq"), 5);
+#define JEONPYO_FIND(name) library.find(pq.name, #name);
+        JEONPYO_LIBPQ(JEONPYO_FIND)
+#undef JEONPYO_FIND
+        return library.allFound();
+    }();
+    return found;
+}
+
 // The server is asked to stop the statement over a connection of its own,
 // from a thread of its own: a server that has gone silent would hold the
 // asking for ever. Asked a second time, the program stops waiting itself and
@@ -114,7 +151,7 @@ class PostgresCanceller : public Canceller
 {
 public:
     explicit PostgresCanceller(PGconn *connection)
-        : m_cancel(PQgetCancel(connection), PQfreeCancel), m_socket(PQsocket(connection))
+        : m_cancel(pq.PQgetCancel(connection), pq.PQfreeCancel), m_socket(pq.PQsocket(connection))
     {
     }
     void cancel() override
@@ -128,7 +165,7 @@ public:
             return;
         std::thread([cancel = m_cancel] {
             char error[256];
-            PQcancel(cancel.get(), error, sizeof error);
+            pq.PQcancel(cancel.get(), error, sizeof error);
         }).detach();
     }
 
@@ -590,12 +627,12 @@ public:
     int socket(const QSqlDatabase &db) const override
     {
         PGconn *connection = libpq(db);
-        return connection ? PQsocket(connection) : -1;
+        return connection ? pq.PQsocket(connection) : -1;
     }
     int session(const QSqlDatabase &db) const override
     {
         PGconn *connection = libpq(db);
-        return connection ? PQbackendPID(connection) : 0;
+        return connection ? pq.PQbackendPID(connection) : 0;
     }
 
     std::unique_ptr<Canceller> canceller(const QSqlDatabase &db) const override
@@ -607,7 +644,7 @@ public:
     bool planAhead(QSqlDatabase db, const BoundStatement &statement, int seconds) const override
     {
         PGconn *connection = libpq(db);
-        if (!connection || PQtransactionStatus(connection) != PQTRANS_IDLE)
+        if (!connection || pq.PQtransactionStatus(connection) != PQTRANS_IDLE)
             return true;
         const Positional positional = positionalOf(statement);
         const std::vector<const char *> values = positional.pointers();
@@ -616,12 +653,12 @@ public:
         // afterwards as if new; one left waiting for a lock (a table being
         // altered) gives up on its own a little after the deadline.
         return answeredBy(connection, deadline,
-                          PQsendQuery(connection, "BEGIN READ ONLY; SET LOCAL lock_timeout = 5000;"
-                                                  " SET LOCAL statement_timeout = 5000")) &&
+                          pq.PQsendQuery(connection, "BEGIN READ ONLY; SET LOCAL lock_timeout = 5000;"
+                                                     " SET LOCAL statement_timeout = 5000")) &&
                answeredBy(connection, deadline,
-                          PQsendQueryParams(connection, "EXPLAIN " + positional.text, int(values.size()), nullptr,
-                                            values.data(), nullptr, nullptr, 0)) &&
-               answeredBy(connection, deadline, PQsendQuery(connection, "ROLLBACK"));
+                          pq.PQsendQueryParams(connection, "EXPLAIN " + positional.text, int(values.size()), nullptr,
+                                               values.data(), nullptr, nullptr, 0)) &&
+               answeredBy(connection, deadline, pq.PQsendQuery(connection, "ROLLBACK"));
     }
 
     // The server's lock_timeout and statement_timeout (connection.cpp).
@@ -635,12 +672,12 @@ public:
         PGconn *connection = libpq(db);
         if (!connection)
             return false;
-        if (PQstatus(connection) == CONNECTION_BAD)
+        if (pq.PQstatus(connection) == CONNECTION_BAD)
             return true;
-        pollfd waiting{PQsocket(connection), POLLIN, 0};
+        pollfd waiting{pq.PQsocket(connection), POLLIN, 0};
         if (waiting.fd < 0 || ::poll(&waiting, 1, 0) <= 0)
             return false;
-        PQconsumeInput(connection);
+        pq.PQconsumeInput(connection);
         return true;
     }
 
@@ -655,14 +692,15 @@ public:
                       QSqlError &error, bool thenCommit) const override
     {
         PGconn *connection = libpq(db);
-        if (!connection || PQtransactionStatus(connection) != PQTRANS_INTRANS)
+        if (!connection || pq.PQtransactionStatus(connection) != PQTRANS_INTRANS)
             return AtOnce::Unavailable;
         return pipeline(connection, statements, thenCommit, error, [&](const PGresult *result, bool first) {
             if (first)
                 lastRows.clear();
-            for (int row = 0; row < PQntuples(result); ++row)
-                lastRows.push_back(
-                    PQgetisnull(result, row, 0) ? QVariant() : QVariant(QString::fromUtf8(PQgetvalue(result, row, 0))));
+            for (int row = 0; row < pq.PQntuples(result); ++row)
+                lastRows.push_back(pq.PQgetisnull(result, row, 0)
+                                       ? QVariant()
+                                       : QVariant(QString::fromUtf8(pq.PQgetvalue(result, row, 0))));
         });
     }
 
@@ -671,46 +709,46 @@ public:
     AtOnce readRows(QSqlDatabase db, const BoundStatement &statement, Rows &rows, QSqlError &error) const override
     {
         PGconn *connection = libpq(db);
-        if (!connection || PQpipelineStatus(connection) != PQ_PIPELINE_OFF)
+        if (!connection || pq.PQpipelineStatus(connection) != PQ_PIPELINE_OFF)
             return AtOnce::Unavailable;
         // The driver reads the end of a statement's answer only when it starts
         // the next statement; it is read here as the driver would.
-        while (PQisBusy(connection) || PQtransactionStatus(connection) == PQTRANS_ACTIVE) {
-            PGresult *pending = PQgetResult(connection);
+        while (pq.PQisBusy(connection) || pq.PQtransactionStatus(connection) == PQTRANS_ACTIVE) {
+            PGresult *pending = pq.PQgetResult(connection);
             if (!pending)
                 break;
-            PQclear(pending);
+            pq.PQclear(pending);
         }
-        const PGTransactionStatusType state = PQtransactionStatus(connection);
+        const PGTransactionStatusType state = pq.PQtransactionStatus(connection);
         if (state != PQTRANS_IDLE && state != PQTRANS_INTRANS && state != PQTRANS_INERROR)
             return AtOnce::Unavailable;
         Prepared &prepared = preparedOn(connection);
         const Positional positional = positionalOf(statement);
         std::shared_ptr<const Rows::Columns> &columns = prepared.columns[positional.text];
         const auto take = [&](const PGresult *result, bool first) {
-            const int count = PQnfields(result);
+            const int count = pq.PQnfields(result);
             if (first) {
                 if (!columns || columns->count() != count) {
                     std::vector<QByteArray> names;
                     for (int column = 0; column < count; ++column)
-                        names.emplace_back(PQfname(result, column));
+                        names.emplace_back(pq.PQfname(result, column));
                     columns = std::make_shared<const Rows::Columns>(std::move(names));
                 }
                 rows = Rows(columns);
-                rows.reserve(size_t(PQntuples(result)) * size_t(count));
+                rows.reserve(size_t(pq.PQntuples(result)) * size_t(count));
             }
             // The row before's texts, where libpq keeps them.
             std::vector<std::string_view> before(static_cast<size_t>(count)); // no data: none, or NULL
-            for (int row = 0; row < PQntuples(result); ++row)
+            for (int row = 0; row < pq.PQntuples(result); ++row)
                 for (int column = 0; column < count; ++column) {
                     std::string_view &was = before[size_t(column)];
-                    if (PQgetisnull(result, row, column)) {
+                    if (pq.PQgetisnull(result, row, column)) {
                         rows.append(QString());
                         was = {};
                         continue;
                     }
-                    const std::string_view value(PQgetvalue(result, row, column),
-                                                 size_t(PQgetlength(result, row, column)));
+                    const std::string_view value(pq.PQgetvalue(result, row, column),
+                                                 size_t(pq.PQgetlength(result, row, column)));
                     rows.appendText(value.data(), qsizetype(value.size()), was.data() && was == value);
                     was = value;
                 }
@@ -720,14 +758,14 @@ public:
         if (known == prepared.names.end())
             return pipeline(connection, {statement}, false, error, take);
         const std::vector<const char *> values = positional.pointers();
-        PGresult *result = PQexecPrepared(connection, known->second.constData(), int(values.size()), values.data(),
-                                          nullptr, nullptr, 0);
-        const bool done = PQresultStatus(result) == PGRES_TUPLES_OK;
+        PGresult *result = pq.PQexecPrepared(connection, known->second.constData(), int(values.size()), values.data(),
+                                             nullptr, nullptr, 0);
+        const bool done = pq.PQresultStatus(result) == PGRES_TUPLES_OK;
         if (done)
             take(result, true);
         else
             error = failureOf(connection, result);
-        PQclear(result);
+        pq.PQclear(result);
         return done ? AtOnce::Done : AtOnce::Failed;
     }
 
@@ -744,7 +782,7 @@ private:
     static AtOnce pipeline(PGconn *connection, const std::vector<BoundStatement> &statements, bool thenCommit,
                            QSqlError &error, const std::function<void(const PGresult *, bool first)> &lastRows)
     {
-        if (!PQenterPipelineMode(connection))
+        if (!pq.PQenterPipelineMode(connection))
             return AtOnce::Unavailable;
         Prepared &prepared = preparedOn(connection);
         std::vector<QByteArray> newNames;
@@ -756,20 +794,20 @@ private:
             if (name.isEmpty()) {
                 name = "jeonpyo_" + QByteArray::number(++prepared.count);
                 newNames.push_back(name);
-                sent = sent && PQsendPrepare(connection, name.constData(), positional.text.constData(),
-                                             int(positional.values.size()), nullptr);
+                sent = sent && pq.PQsendPrepare(connection, name.constData(), positional.text.constData(),
+                                                int(positional.values.size()), nullptr);
                 ++commands;
             }
             const std::vector<const char *> values = positional.pointers();
-            sent = sent && PQsendQueryPrepared(connection, name.constData(), int(values.size()), values.data(), nullptr,
-                                               nullptr, 0);
+            sent = sent && pq.PQsendQueryPrepared(connection, name.constData(), int(values.size()), values.data(),
+                                                  nullptr, nullptr, 0);
             ++commands;
         }
         // Only the commit's own answer is looked for.
         const size_t commit = thenCommit ? commands++ : size_t(-1);
-        sent =
-            sent && (!thenCommit || PQsendQueryParams(connection, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0));
-        sent = sent && PQpipelineSync(connection);
+        sent = sent &&
+               (!thenCommit || pq.PQsendQueryParams(connection, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0));
+        sent = sent && pq.PQpipelineSync(connection);
         // The answers: the results of each command sent and an end, then the
         // synchronisation's. After the first failure the server skips the rest.
         bool failed = !sent;
@@ -779,11 +817,11 @@ private:
         bool first = true;
         size_t command = 0;
         for (int ending = 0; sent && ending < 2;) {
-            PGresult *result = PQgetResult(connection);
+            PGresult *result = pq.PQgetResult(connection);
             if (!result) {
                 // The end of one command's results; two in a row: nothing more comes.
                 ++command;
-                if (PQstatus(connection) == CONNECTION_BAD && ++ending) {
+                if (pq.PQstatus(connection) == CONNECTION_BAD && ++ending) {
                     if (!failed)
                         error = failureOf(connection, nullptr);
                     failed = true;
@@ -793,10 +831,10 @@ private:
             ending = 0;
             // The commit's own answer tells whether the transaction was
             // written: a server shutting down sends it, and then its farewell.
-            if (command == commit && PQresultStatus(result) == PGRES_COMMAND_OK &&
-                qstrcmp(PQcmdStatus(result), "COMMIT") == 0)
+            if (command == commit && pq.PQresultStatus(result) == PGRES_COMMAND_OK &&
+                qstrcmp(pq.PQcmdStatus(result), "COMMIT") == 0)
                 committed = true;
-            switch (PQresultStatus(result)) {
+            switch (pq.PQresultStatus(result)) {
             case PGRES_PIPELINE_SYNC:
                 ending = 2;
                 break;
@@ -817,9 +855,9 @@ private:
                     error = failureOf(connection, result);
                 failed = true;
             }
-            PQclear(result);
+            pq.PQclear(result);
         }
-        PQexitPipelineMode(connection);
+        pq.PQexitPipelineMode(connection);
         if (failed && !committed) {
             // A statement whose prepare failed, or whose fate is unknown, is prepared again next time.
             for (const QByteArray &name : newNames)
@@ -843,8 +881,8 @@ private:
     {
         static std::map<PGconn *, Prepared> sessions;
         Prepared &prepared = sessions[connection];
-        if (prepared.backend != PQbackendPID(connection))
-            prepared = Prepared{PQbackendPID(connection), 0, {}, {}};
+        if (prepared.backend != pq.PQbackendPID(connection))
+            prepared = Prepared{pq.PQbackendPID(connection), 0, {}, {}};
         return prepared;
     }
 
@@ -857,19 +895,19 @@ private:
         if (!sent)
             return true;
         for (;;) {
-            while (PQisBusy(connection)) {
+            while (pq.PQisBusy(connection)) {
                 const auto left =
                     std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-                pollfd waiting{PQsocket(connection), POLLIN, 0};
+                pollfd waiting{pq.PQsocket(connection), POLLIN, 0};
                 if (left.count() <= 0 || ::poll(&waiting, 1, int(left.count())) <= 0)
                     return false;
-                if (!PQconsumeInput(connection))
+                if (!pq.PQconsumeInput(connection))
                     return true; // the connection failed: the next statement finds out
             }
-            PGresult *result = PQgetResult(connection);
+            PGresult *result = pq.PQgetResult(connection);
             if (!result)
                 return true;
-            PQclear(result);
+            pq.PQclear(result);
         }
     }
 
@@ -941,15 +979,15 @@ private:
     // its SQLSTATE (none when the connection itself failed).
     static QSqlError failureOf(PGconn *connection, const PGresult *result)
     {
-        const char *message = result ? PQresultErrorMessage(result) : PQerrorMessage(connection);
-        const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+        const char *message = result ? pq.PQresultErrorMessage(result) : pq.PQerrorMessage(connection);
+        const char *state = result ? pq.PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
         return QSqlError(QStringLiteral("Unable to run the statements"), QString::fromUtf8(message).trimmed(),
                          QSqlError::StatementError, state ? QString::fromLatin1(state) : QString());
     }
 
     static PGconn *libpq(const QSqlDatabase &db)
     {
-        if (!db.isOpen())
+        if (!db.isOpen() || !libpqFound())
             return nullptr;
         const QVariant handle = db.driver()->handle();
         // The driver hands out libpq's connection, named by its struct or its typedef.

@@ -159,8 +159,8 @@ private slots:
             QVERIFY2(listed.out.contains(QString::fromLatin1(path) + '\n'), path);
     }
 
-    // The libraries are dpkg-shlibdeps' findings; the drivers and the font are
-    // loaded at run time and named by hand.
+    // The libraries are dpkg-shlibdeps' findings; the drivers, libpq, the
+    // workbook library and the font are loaded at run time and named by hand.
     void theDebianPackageDependsOnWhatTheProgramsNeed()
     {
         const QString deb = buildPackage();
@@ -172,7 +172,7 @@ private slots:
             depends << item.section(' ', 0, 0);
         for (const char *package :
              {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6sql6", "libqt6printsupport6",
-              "libqt6network6", "libqt6sql6-sqlite", "libqt6sql6-psql", "fonts-nanum"})
+              "libqt6network6", "libqt6sql6-sqlite", "libqt6sql6-psql", "libpq5", "libxlsxwriter4", "fonts-nanum"})
             QVERIFY2(depends.contains(QString::fromLatin1(package)), qPrintable(package + (" not in " + field.out)));
         QCOMPARE(run("dpkg-deb", {"-f", deb, "Package"}).out.trimmed(), QStringLiteral("jeonpyo"));
     }
@@ -189,6 +189,12 @@ private slots:
             QCOMPARE(answered.exitCode, 0);
             QCOMPARE(answered.out, QString::fromLatin1(program) + " " JEONPYO_VERSION "\n");
         }
+        // The window's program finds libpq and the workbook library when it
+        // wants them: a start maps neither, nor the libraries they bring.
+        const Run linked = run("readelf", {"-d", root + "/usr/bin/jeonpyo"});
+        QCOMPARE(linked.exitCode, 0);
+        QVERIFY2(linked.out.contains("libQt6Core.so"), qPrintable(linked.out));
+        QVERIFY2(!linked.out.contains("libpq.so") && !linked.out.contains("libxlsxwriter.so"), qPrintable(linked.out));
     }
 
     // What `apt-get install ./jeonpyo_*.deb` would do, without doing it.

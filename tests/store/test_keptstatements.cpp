@@ -5,6 +5,7 @@
 // the driver gives.
 #include "base/error.h"
 #include "store/connection.h"
+#include "store/dialect.h"
 #include "store/sqlrun.h"
 #include "store/vouchers.h"
 #include "support/testdb.h"
@@ -186,6 +187,14 @@ private slots:
                     QCOMPARE(taken.take(r, column), rows.text(r, column));
             QVERIFY(taken.take(0, record.count()).isNull());
         }
+        // Through the engine's own library, which the program finds when it
+        // runs rather than links: not the driver's path taken in its place.
+        QSqlDatabase db = store::account();
+        store::Rows direct;
+        QSqlError error;
+        QCOMPARE(store::Dialect::of(db).readRows(db, {statement, {{":tbDay", day}}}, direct, error),
+                 store::AtOnce::Done);
+        QCOMPARE(direct.size(), size_t(6));
     }
 
     // A read right after the driver's own statement (its answer read to the
