@@ -142,10 +142,8 @@ EntryPanel::EntryPanel(int number, QWidget *parent) : QFrame(parent), m_number(n
             edit->setMaxLength(item.maxLength);
         edit->setReadOnly(item.state != State::Editable);
         edit->setEnabled(item.state == State::Editable || item.state == State::ReadOnly);
-        QString style = QStringLiteral("QLineEdit { color: %1; }").arg(QLatin1String(item.colour));
-        if (item.state == State::DisabledLime)
-            style = QStringLiteral("QLineEdit { color: %1; background: #00FF00; }").arg(QLatin1String(item.colour));
-        edit->setStyleSheet(style);
+        look::setTextColour(edit, QColor(QLatin1String(item.colour)),
+                            item.state == State::DisabledLime ? QColor(0x00, 0xFF, 0x00) : QColor());
         if (item.bold) {
             QFont bold = edit->font();
             bold.setBold(true);
@@ -179,11 +177,11 @@ void EntryPanel::addLabels()
     for (const LabelLayout &item : labelTable) {
         auto *label = new QLabel(QString::fromUtf8(item.text), this);
         label->setFont(bold);
-        label->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(item.colour)));
+        look::setTextColour(label, QColor(QLatin1String(item.colour)));
         label->move(item.x, item.y);
     }
     auto *separator = new QLabel(QString(150, QLatin1Char('=')), this);
-    separator->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    look::setTextColour(separator, QColor(0xFF, 0x00, 0x00));
     separator->setGeometry(56, 68, 930, 8);
     separator->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }

@@ -25,7 +25,9 @@ QLabel *value(const QString &name, int x, QWidget *parent)
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
-    // On the window's own face, framed like a field that cannot be typed into.
+    // On the window's own face, framed like a field that cannot be typed into
+    // (the window's one style sheet: the style draws this frame otherwise as
+    // two lines of it).
     label->setStyleSheet(QStringLiteral("QLabel { color: #000000; padding: 0px 2px; }"));
     return label;
 }

@@ -29,12 +29,25 @@ void fixColours(QWidget *window)
 {
     const QPalette fixed = fixedPalette();
     window->setPalette(fixed);
-    // Under a style sheet the controls take the application's palette, not their
-    // window's: each gets the fixed one (its own colours are in the style sheet).
-    if (window->styleSheet().isEmpty())
-        return;
+    // Under a style sheet a control takes the application's palette, not its
+    // window's: each such control gets the fixed one (its own colours are in
+    // the style sheet). The others follow their window.
+    const bool sheet = !window->styleSheet().isEmpty();
     for (QWidget *child : window->findChildren<QWidget *>())
-        child->setPalette(fixed);
+        if (sheet || !child->styleSheet().isEmpty())
+            child->setPalette(fixed);
+}
+
+void setTextColour(QWidget *control, const QColor &text, const QColor &background)
+{
+    QPalette p = control->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            p.setColor(group, role, text);
+        if (background.isValid())
+            p.setColor(group, QPalette::Base, background);
+    }
+    control->setPalette(p);
 }
 
 } // namespace look

@@ -15,4 +15,9 @@ QPalette fixedPalette();
 // controls are made.
 void fixColours(QWidget *window);
 
+// A control's own text colour, the same whether it can be typed into or not;
+// with a background, the field's own too. Set on the control's palette, so
+// that the rest of it follows its window.
+void setTextColour(QWidget *control, const QColor &text, const QColor &background = QColor());
+
 } // namespace look
