@@ -26,8 +26,8 @@ QLabel *value(const QString &name, int x, QWidget *parent)
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
     // On the window's own face, framed like a field that cannot be typed into
-    // (the window's one style sheet: the style draws this frame otherwise as
-    // two lines of it).
+    // (the only style sheets left in the window: without one, the style draws
+    // this frame as two of its four lines).
     label->setStyleSheet(QStringLiteral("QLabel { color: #000000; padding: 0px 2px; }"));
     return label;
 }
