@@ -30,7 +30,24 @@ public:
         return m_found;
     }
 
+    // Loads the library and fills a table of its functions, `findEach` finding
+    // each of them (JEONPYO_RUNTIME_FIND); whether all were found. Called once
+    // per table.
+    template <typename Table, typename FindEach>
+    static bool load(const QString &name, int version, Table &table, FindEach findEach)
+    {
+        RuntimeLibrary library(name, version);
+        findEach(library, table);
+        return library.allFound();
+    }
+
 private:
     QLibrary m_library;
     bool m_found = false;
 };
+
+// For a list of a library's functions, F(name) for each: a member of its
+// table typed as the header declares the function, and, inside the
+// `findEach` given to RuntimeLibrary::load(library, table), its finding.
+#define JEONPYO_RUNTIME_POINTER(name) decltype(&::name) name = nullptr;
+#define JEONPYO_RUNTIME_FIND(name) library.find(table.name, #name);

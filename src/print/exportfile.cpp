@@ -111,22 +111,17 @@ std::optional<lxw_datetime> dateTimeOf(CellKind kind, const QString &text)
 
 struct Xlsxwriter
 {
-#define JEONPYO_POINTER(name) decltype(&::name) name = nullptr;
-    JEONPYO_XLSXWRITER(JEONPYO_POINTER)
-#undef JEONPYO_POINTER
+    JEONPYO_XLSXWRITER(JEONPYO_RUNTIME_POINTER)
 };
 Xlsxwriter xlsx;
 
 // Whether `xlsx` holds every function; asked before any of them is called.
 bool xlsxwriterFound()
 {
-    static const bool found = [] {
-        RuntimeLibrary library(QStringLiteral("xlsxwriter"), 4);
-#define JEONPYO_FIND(name) library.find(xlsx.name, #name);
-        JEONPYO_XLSXWRITER(JEONPYO_FIND)
-#undef JEONPYO_FIND
-        return library.allFound();
-    }();
+    static const bool found =
+        RuntimeLibrary::load(QStringLiteral("xlsxwriter"), 4, xlsx, [](RuntimeLibrary &library, Xlsxwriter &table) {
+            JEONPYO_XLSXWRITER(JEONPYO_RUNTIME_FIND)
+        });
     return found;
 }
 

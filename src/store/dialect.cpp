@@ -124,22 +124,15 @@ private:
 
 struct Libpq
 {
-#define JEONPYO_POINTER(name) decltype(&::name) name = nullptr;
-    JEONPYO_LIBPQ(JEONPYO_POINTER)
-#undef JEONPYO_POINTER
+    JEONPYO_LIBPQ(JEONPYO_RUNTIME_POINTER)
 };
 Libpq pq;
 
 // Whether `pq` holds every function; asked before any of them is called.
 bool libpqFound()
 {
-    static const bool found = [] {
-        RuntimeLibrary library(QStringLiteral("pq"), 5);
-#define JEONPYO_FIND(name) library.find(pq.name, #name);
-        JEONPYO_LIBPQ(JEONPYO_FIND)
-#undef JEONPYO_FIND
-        return library.allFound();
-    }();
+    static const bool found = RuntimeLibrary::load(
+        QStringLiteral("pq"), 5, pq, [](RuntimeLibrary &library, Libpq &table) { JEONPYO_LIBPQ(JEONPYO_RUNTIME_FIND) });
     return found;
 }
 

@@ -29,12 +29,11 @@ void fixColours(QWidget *window)
 {
     const QPalette fixed = fixedPalette();
     window->setPalette(fixed);
-    // Under a style sheet a control takes the application's palette, not its
-    // window's: each such control gets the fixed one (its own colours are in
+    // Under a style sheet of its own a control takes the application's
+    // palette, not its window's: it gets the fixed one (its own colours are in
     // the style sheet). The others follow their window.
-    const bool sheet = !window->styleSheet().isEmpty();
     for (QWidget *child : window->findChildren<QWidget *>())
-        if (sheet || !child->styleSheet().isEmpty())
+        if (!child->styleSheet().isEmpty())
             child->setPalette(fixed);
 }
 
